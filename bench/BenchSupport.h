@@ -1,0 +1,151 @@
+#pragma once
+
+// Shared by the benchmarks: median timings, peak memory, and a temporary program folder
+// whose Plans.mdb holds generated tasks. Header-only, so that each benchmark is one
+// source file.
+
+#include "store/Schema.h"
+#include "store/Stamp.h"
+#include "store/Statement.h"
+#include "store/TConnection.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+#include <vector>
+
+namespace Bench {
+
+// Median wall time of runs calls of measured, in milliseconds. prepare runs before each
+// call and is not timed.
+template <class Prepare, class Measured>
+inline double medianMs(int runs, Prepare prepare, Measured measured) {
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        prepare();
+        QElapsedTimer timer;
+        timer.start();
+        measured();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+template <class Measured> inline double medianMs(int runs, Measured measured) {
+    return medianMs(
+        runs, [] {}, measured);
+}
+
+// The process's peak resident memory so far (VmHWM), in megabytes.
+inline double peakMemoryMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
+    return -1;
+}
+
+// One line of the report: the figure, its target and whether it is met.
+inline void report(const char* what, double value, double target, const char* unit = "ms") {
+    std::printf("%-28s %9.1f %s  (target <= %.0f %s)%s\n", what, value, unit, target, unit,
+                value <= target ? "" : "  OVER TARGET");
+    std::fflush(stdout);
+}
+
+// The mix of generated tasks.
+struct TaskMix {
+    int count = 100000;
+    quint32 seed = 20261208;
+    int reminderPercent = 20;
+    int completedPercent = 10;
+    int commentPercent = 30;
+    QDate firstDay = QDate(2024, 1, 1);
+    int days = 3 * 365; // task dates spread over this many days, at midnight as the editor writes
+};
+
+// A temporary program folder with a fresh Plans.mdb, made by the build's schema code.
+class Program final {
+public:
+    Program() {
+        if (!m_dir.isValid())
+            throw std::runtime_error("no temporary folder");
+        Schema::createDatabase(databasePath());
+    }
+    QString folder() const { return m_dir.path() + '/'; }
+    QString databasePath() const { return folder() + QStringLiteral("Plans.mdb"); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+namespace detail {
+
+inline const QStringList& words() {
+    static const QStringList list = {
+        QStringLiteral("Купить"),  QStringLiteral("молоко"),     QStringLiteral("Позвонить"),
+        QStringLiteral("маме"),    QStringLiteral("Встреча"),    QStringLiteral("клиентом"),
+        QStringLiteral("отчёт"),   QStringLiteral("Ёлка"),       QStringLiteral("задача"),
+        QStringLiteral("сервер"),  QStringLiteral("Записаться"), QStringLiteral("врачу"),
+        QStringLiteral("налоги"),  QStringLiteral("Report"),     QStringLiteral("weekly"),
+        QStringLiteral("call"),    QStringLiteral("Bob"),        QStringLiteral("project"),
+        QStringLiteral("Deploy"),  QStringLiteral("review"),     QStringLiteral("PR"),
+        QStringLiteral("invoice"), QStringLiteral("ОБЕД"),       QStringLiteral("gym")};
+    return list;
+}
+
+// Two to five words and a number, never longer than a title may be (50).
+inline QString title(QRandomGenerator& random) {
+    QString text;
+    for (int word = 2 + random.bounded(4); word > 0; --word)
+        text += words()[random.bounded(int(words().size()))] + ' ';
+    return (text + QString::number(random.bounded(1000))).left(50);
+}
+
+inline QByteArray stampText(const QDate& day, int minuteOfDay) {
+    return Stamps::format(Stamps::fromParts(day, QTime(minuteOfDay / 60, minuteOfDay % 60)));
+}
+
+inline void bindTask(Statement& insert, QRandomGenerator& random, const TaskMix& mix) {
+    const QDate day = mix.firstDay.addDays(random.bounded(mix.days));
+    if (random.bounded(100) < mix.reminderPercent)
+        insert.bind(1, stampText(day.addDays(-random.bounded(3)), random.bounded(24 * 60)));
+    else
+        insert.bindNull(1);
+    insert.bind(2, stampText(day, 0));
+    insert.bind(3, title(random));
+    if (random.bounded(100) < mix.commentPercent)
+        insert.bind(4, QStringLiteral("Подробности: ") + title(random));
+    else
+        insert.bindNull(4);
+    insert.bind(5, qint64(random.bounded(100) < mix.completedPercent));
+}
+
+} // namespace detail
+
+// Appends mix.count generated tasks to the database, in one transaction.
+inline void fillTasks(const QString& databasePath, const TaskMix& mix = TaskMix()) {
+    TConnection connection;
+    connection.setConnectionString(QStringLiteral("Data Source=") + databasePath);
+    connection.Open();
+    QRandomGenerator random(mix.seed);
+    connection.transaction([&] {
+        Statement insert(connection, "INSERT INTO Plans (Reminder, Date, Plan, Comments, "
+                                     "Completed) VALUES (?1, ?2, ?3, ?4, ?5)");
+        for (int task = 0; task < mix.count; ++task) {
+            detail::bindTask(insert, random, mix);
+            insert.step();
+            insert.reset();
+        }
+    });
+}
+
+} // namespace Bench

@@ -1,0 +1,73 @@
+// Figures of the task commands on generated tables: the editor's OK path for a new task
+// (insert, post, refresh), and deleting the completed tasks.
+#include "BenchSupport.h"
+#include "app/Instances.h"
+#include "editor/TForm_Edit.h"
+#include "main_window/TForm_Main.h"
+#include "store/TDataModule_Main.h"
+#include "toolkit/MessageBox.h"
+
+#include <QApplication>
+
+namespace {
+
+// The windows and the data module on a generated table, as start-up makes them.
+class Session final {
+public:
+    explicit Session(const Bench::TaskMix& mix) {
+        Bench::fillTasks(m_program.databasePath(), mix);
+        DataModule_Main = new TDataModule_Main;
+        DataModule_Main->Connection.setConnectionString(QStringLiteral("Data Source=") +
+                                                        m_program.databasePath());
+        DataModule_Main->Connection.Open();
+        DataModule_Main->Table_Main.Open();
+        Form_Main = new TForm_Main;
+        Form_Main->bindTable();
+        Form_Edit = new TForm_Edit(&DataModule_Main->DataSource);
+    }
+    ~Session() {
+        delete Form_Edit;
+        delete Form_Main;
+        delete DataModule_Main;
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+private:
+    Bench::Program m_program;
+};
+
+double addThroughEditor(int tasks) {
+    Bench::TaskMix mix;
+    mix.count = tasks;
+    Session session(mix);
+    TTable& table = DataModule_Main->Table_Main;
+    return Bench::medianMs(
+        15,
+        [&] {
+            table.Insert();
+            table.FieldByName(QStringLiteral("Date")).setAsDateTime(QDateTime::currentDateTime());
+            table.FieldByName(QStringLiteral("Plan")).setAsString(QStringLiteral("Новая задача"));
+        },
+        [&] { Form_Edit->Button_OKClick(); });
+}
+
+double deleteCompleted(int tasks, int completedPercent) {
+    Bench::TaskMix mix;
+    mix.count = tasks;
+    mix.completedPercent = completedPercent;
+    Session session(mix);
+    return Bench::medianMs(1, [] { Form_Main->Button_Del_CompletedClick(); });
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    MessageBox::setTestMode(true);
+    Bench::report("editor OK, 1,000 tasks", addThroughEditor(1000), 10);
+    Bench::report("editor OK, 100,000 tasks", addThroughEditor(100000), 150);
+    Bench::report("delete completed 10k of 100k", deleteCompleted(100000, 10), 2000);
+    Bench::report("peak memory", Bench::peakMemoryMb(), 150, "MB");
+    return 0;
+}

@@ -1,0 +1,103 @@
+// The task table at 100,000 tasks: open, each sort, the reminder watch's walk over every
+// row, storing an edit, and the task editor's OK (Insert, Post, Refresh).
+// Usage: bench_store [task count [locale]]; the locale (collation of titles) defaults to
+// Russian, the program's users' one.
+
+#include "BenchSupport.h"
+#include "store/TDataModule_Main.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<TDataModule_Main> open(const QString& databasePath) {
+    auto module = std::make_unique<TDataModule_Main>();
+    module->Connection.setConnectionString(QStringLiteral("Data Source=") + databasePath);
+    module->Connection.Open();
+    module->Table_Main.Open();
+    return module;
+}
+
+// Reads every field of every row, as the reminder watch and the grid do.
+qint64 walk(TTable& table) {
+    qint64 sum = 0;
+    for (int row = 1; row <= table.RecordCount(); ++row) {
+        table.setRecNo(row);
+        const TField reminder = table.FieldByName(QStringLiteral("Reminder"));
+        if (!reminder.IsNull())
+            sum += reminder.AsDateTime().time().minute();
+        sum += table.FieldByName(QStringLiteral("Date")).AsDateTime().date().day();
+        sum += table.FieldByName(QStringLiteral("Plan")).AsString().size();
+        sum += table.FieldByName(QStringLiteral("ID")).AsVariant().toLongLong();
+        sum += table.FieldByName(QStringLiteral("Comments")).AsString().size();
+        sum += table.FieldByName(QStringLiteral("Completed")).AsBoolean();
+    }
+    return sum;
+}
+
+void benchSorts(TTable& table) {
+    for (const char* field : {"Reminder", "Date", "Plan", "Completed"}) {
+        const double ms = Bench::medianMs(
+            5, [&] { table.setIndexFieldNames(QString()); },
+            [&] { table.setIndexFieldNames(QString::fromLatin1(field)); });
+        Bench::report(qPrintable(QStringLiteral("sort by %1").arg(field)), ms, 200);
+    }
+}
+
+void benchWalk(TTable& table) {
+    qint64 sum = 0;
+    QElapsedTimer first;
+    first.start();
+    sum += walk(table);
+    Bench::report("walk, first (dates built)", double(first.nsecsElapsed()) / 1e6, 50);
+    Bench::report("walk", Bench::medianMs(5, [&] { sum += walk(table); }), 50);
+    std::printf("(checksum %lld)\n", static_cast<long long>(sum));
+}
+
+void benchWrites(TTable& table) {
+    int row = 0;
+    const double post = Bench::medianMs(
+        11, [&] { table.setRecNo(1 + (row += 7919) % table.RecordCount()); },
+        [&] {
+            table.Edit();
+            table.FieldByName(QStringLiteral("Plan")).setAsString(QStringLiteral("Изменено"));
+            table.Post();
+        });
+    Bench::report("edit + post", post, 20);
+    table.setIndexFieldNames(QStringLiteral("Plan"));
+    const double add = Bench::medianMs(11, [&] {
+        table.Insert();
+        table.FieldByName(QStringLiteral("Date")).setAsDateTime(QDateTime::currentDateTime());
+        table.FieldByName(QStringLiteral("Plan")).setAsString(QStringLiteral("Новая задача"));
+        table.Post();
+        table.Refresh();
+    });
+    Bench::report("insert + post + refresh", add, 150);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    Bench::TaskMix mix;
+    if (argc > 1)
+        mix.count = QByteArray(argv[1]).toInt();
+    QLocale::setDefault(QLocale(argc > 2 ? QString::fromLatin1(argv[2]) : QStringLiteral("ru_RU")));
+    Bench::Program program;
+    Bench::fillTasks(program.databasePath(), mix);
+    std::printf("%d tasks, locale %s\n", mix.count, qPrintable(QLocale().name()));
+
+    std::unique_ptr<TDataModule_Main> module;
+    const double openMs = Bench::medianMs(
+        5, [&] { module.reset(); }, [&] { module = open(program.databasePath()); });
+    Bench::report("open", openMs, 300);
+    TTable& table = module->Table_Main;
+    benchSorts(table);
+    benchWalk(table);
+    benchWrites(table);
+    Bench::report("peak memory", Bench::peakMemoryMb(), 150, "MB");
+    return 0;
+}

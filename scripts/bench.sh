@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks; they print their figures.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh build
+export QT_QPA_PLATFORM=offscreen
+build/bench/bench_store
+build/bench/bench_commands

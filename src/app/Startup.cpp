@@ -1,0 +1,107 @@
+#include "app/Startup.h"
+
+#include "app/Instances.h"
+#include "app/Settings.h"
+#include "app/TForm_Welcome.h"
+#include "editor/TForm_Edit.h"
+#include "main_window/TForm_Main.h"
+#include "store/TDataModule_Main.h"
+#include "toolkit/Guarded.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+
+#include <algorithm>
+
+namespace Startup {
+
+namespace {
+
+void showSplash(int msecs) {
+    auto* welcome = new TForm_Welcome;
+    welcome->showAndPaint();
+    // The splash stands alone: no events are handled during the pause.
+    QThread::msleep(static_cast<unsigned long>(msecs));
+    welcome->hide();
+    delete welcome;
+}
+
+// An Index naming no field (a hand-edited or damaged store) must not keep the program
+// from ever starting: the table then opens in its stored order.
+void restoreSort(const QString& sortValue) {
+    const QStringList names = sortValue.split(';', Qt::SkipEmptyParts);
+    if (std::all_of(names.cbegin(), names.cend(),
+                    [](const QString& name) { return fieldIndex(name) >= 0; }))
+        DataModule_Main->Table_Main.setIndexFieldNames(sortValue);
+}
+
+void restoreAutoRun() {
+    const QString autorun = Settings::read(Settings::RunKey, Settings::RunValue);
+    Form_Main->CheckBox_AutoRun->setChecked(!autorun.isEmpty());
+}
+
+} // namespace
+
+QString folderOf(const QString& executablePath) {
+    const QFileInfo info(executablePath);
+    const QString folder =
+        info.canonicalPath().isEmpty() ? info.absolutePath() : info.canonicalPath();
+    return QDir::toNativeSeparators(folder + '/');
+}
+
+Places findPlaces(const QString& executablePath) {
+    for (int pass = 1;; ++pass) {
+        Places places{Settings::read(Settings::TarvikKey, QStringLiteral("Path")),
+                      Settings::read(Settings::TarvikKey, QStringLiteral("Index"))};
+        if (!places.programFolder.isEmpty())
+            return places;
+        if (pass == 2) {
+            places.programFolder = folderOf(executablePath);
+            return places;
+        }
+        Settings::write(Settings::TarvikKey, QStringLiteral("Path"), folderOf(executablePath));
+    }
+}
+
+void stampVersion() {
+    if (Settings::read(Settings::TarvikKey, QStringLiteral("Version")) != Version)
+        Settings::write(Settings::TarvikKey, QStringLiteral("Version"), Version);
+}
+
+QString connectionString(const QString& programFolder) {
+    static const char* const parameters =
+        ";Mode=Share Deny None;Extended Properties=\"\";Jet OLEDB:System database=\"\";"
+        "Jet OLEDB:Registry Path=\"\";Jet OLEDB:Database Password=\"\";"
+        "Jet OLEDB:Engine Type=5;Jet OLEDB:Database Locking Mode=1;"
+        "Jet OLEDB:Global Partial Bulk Ops=2;Jet OLEDB:Global Bulk Transactions=1;"
+        "Jet OLEDB:New Database Password=\"\";Jet OLEDB:Create System Database=False;"
+        "Jet OLEDB:Encrypt Database=False;Jet OLEDB:Don't Copy Locale on Compact=False;"
+        "Jet OLEDB:Compact Without Replica Repair=False;Jet OLEDB:SFP=False";
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=") +
+           programFolder + QDir::separator() + QStringLiteral("Plans.mdb") +
+           QString::fromLatin1(parameters);
+}
+
+void start(const Options& options) {
+    showSplash(options.splashMsecs);
+    const Places places = findPlaces(options.executablePath);
+    stampVersion();
+    ErrorReport::setCaption(ApplicationTitle);
+    Form_Main = new TForm_Main;
+    DataModule_Main = new TDataModule_Main;
+    DataModule_Main->Connection.setConnectionString(connectionString(places.programFolder));
+    DataModule_Main->Connection.Open();
+    DataModule_Main->Table_Main.Open();
+    Form_Main->bindTable();
+    restoreAutoRun();
+    restoreSort(places.sortValue);
+    Form_Edit = new TForm_Edit(&DataModule_Main->DataSource);
+}
+
+void showMainWindow() {
+    Form_Main->show();
+}
+
+} // namespace Startup

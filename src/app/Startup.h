@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+// The start-up sequence, from the splash to the moment the message loop can run.
+namespace Startup {
+
+inline const QString Version = QStringLiteral("1.2.0");
+inline const QString ApplicationTitle = QStringLiteral("Tarvik. Планировщик задач");
+
+struct Options {
+    QString executablePath; // the executable's own full path
+    int splashMsecs = 1000; // the pause while the splash stands alone on screen
+};
+
+// The program folder, read from Path (derived from the executable's folder, and written,
+// when empty), and the sort value read from Index.
+struct Places {
+    QString programFolder;
+    QString sortValue;
+};
+Places findPlaces(const QString& executablePath);
+// Writes Version when it is not exactly the current version.
+void stampVersion();
+QString connectionString(const QString& programFolder);
+// The executable's folder with a trailing separator.
+QString folderOf(const QString& executablePath);
+
+// Runs every step up to the message loop: fills the global instances and shows nothing
+// yet. A failure throws TarvikError before the main window is shown.
+void start(const Options& options);
+// Shows the main window: the message loop may run.
+void showMainWindow();
+
+} // namespace Startup

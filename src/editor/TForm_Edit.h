@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QDialog>
+
+#include <optional>
+
+class DBEdit;
+class DBMemo;
+class MaskEdit;
+class UpDown;
+class QCheckBox;
+class QDateEdit;
+class QDateTime;
+class QFrame;
+class QLabel;
+class QPushButton;
+class TDataSource;
+class TTable;
+
+// The task editor: the one modal dialog in which a task record is written. Callers
+// prepare it (caption, height, control values, enabled states) and call ShowModal(); the
+// dialog writes its result into the task table itself.
+class TForm_Edit final : public QDialog {
+    Q_OBJECT
+public:
+    // Outer heights: without the reminder row in view, and with it.
+    static constexpr int HeightWithoutReminder = 340;
+    static constexpr int HeightWithReminder = 380;
+
+    explicit TForm_Edit(TDataSource* source, QWidget* parent = nullptr);
+
+    // The window's outer height, frame and title bar included: 340 hides the reminder
+    // row, 380 shows it.
+    int Height() const { return m_outerHeight; }
+    void setHeight(int outerHeight);
+    void ShowModal();
+
+    QFrame* Panel1;
+    QLabel* Label1;
+    DBEdit* DBEdit1;
+    QLabel* Label2;
+    QDateEdit* DateTimePicker1;
+    QLabel* Label3;
+    DBMemo* DBMemo1;
+    QPushButton* Button_OK;
+    QPushButton* Button_Cancel;
+    QCheckBox* CheckBox_Reminder;
+    QDateEdit* DateTimePicker_Reminder;
+    MaskEdit* Edit_Hour;
+    UpDown* UpDown_Hour;
+    QLabel* Label_Time;
+    MaskEdit* Edit_Minute;
+    UpDown* UpDown_Minute;
+
+    void Button_OKClick();
+    void Button_CancelClick();
+    void FormShow();
+    void FormClose();
+    void CheckBox_ReminderClick();
+    void Edit_HourChange();
+    void Edit_MinuteChange();
+    void UpDown_HourClick();
+    void UpDown_MinuteClick();
+    void Edit_HourClick();
+    void Edit_MinuteClick();
+
+    // Esc and the close box of the title bar both arrive here: they act as Cancel.
+    void reject() override;
+    // Every ending of a use passes here once; the close step follows it.
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    void buildTaskControls();
+    void buildButtons();
+    void buildReminderRow();
+    void setTabOrders();
+    void connectHandlers();
+    void applyHeight();
+    int frameHeight() const;
+    void centreOnDesktop();
+
+    // Runs an OK or Cancel handler under the default error report, then ends the use if
+    // the handler asked the dialog to close.
+    void press(void (TForm_Edit::*handler)());
+    void askToClose(int result) { m_closeRequest = result; }
+
+    TTable* table() const;
+    bool titleTestPassed();
+    bool reminderTestPassed();
+    QDateTime reminderMoment() const;
+    static void timeTextChanged(MaskEdit* edit, UpDown* upDown, int highest);
+    static void spinClicked(MaskEdit* edit, UpDown* upDown, int highest);
+
+    TDataSource* m_source;
+    int m_outerHeight = HeightWithoutReminder;
+    std::optional<int> m_closeRequest;
+};

@@ -1,0 +1,19 @@
+#include "main_window/GridDelegate.h"
+
+#include "main_window/TForm_Main.h"
+
+#include <QPainter>
+
+GridDelegate::GridDelegate(TForm_Main* form, QObject* parent)
+    : QStyledItemDelegate(parent)
+    , m_form(form) {}
+
+void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
+    QStyleOptionViewItem standard = option;
+    initStyleOption(&standard, index);
+    QStyledItemDelegate::paint(painter, option, index);
+    painter->save();
+    m_form->DBGrid_MainDrawColumnCell(painter, standard, index.row(), index.column());
+    painter->restore();
+}

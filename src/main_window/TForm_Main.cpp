@@ -1,0 +1,385 @@
+#include "main_window/TForm_Main.h"
+
+#include "app/Instances.h"
+#include "main_window/GridDelegate.h"
+#include "main_window/GridModel.h"
+#include "main_window/Pictures.h"
+#include "main_window/TaskGrid.h"
+#include "store/TDataModule_Main.h"
+#include "toolkit/Clock.h"
+#include "toolkit/Guarded.h"
+#include "toolkit/Timer.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace {
+
+const QColor overdueColour(255, 0, 0);
+const QColor completedColour(128, 128, 128);
+const QColor todayColour(0, 255, 255);
+
+QFont comicFont(int pixelHeight, bool bold = false) {
+    QFont font(QStringLiteral("Comic Sans MS"));
+    font.setPixelSize(pixelHeight);
+    font.setBold(bold);
+    return font;
+}
+
+// A bitmap button whose picture sits at the bottom of its face.
+class BottomPictureButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.icon = QIcon();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        const QPixmap picture =
+            icon().pixmap(iconSize(), isEnabled() ? QIcon::Normal : QIcon::Disabled);
+        painter.drawPixmap((width() - iconSize().width()) / 2, height() - iconSize().height() - 5,
+                           picture);
+    }
+};
+
+template <class Widget> Widget* placed(Widget* widget, int left, int top, int width, int height) {
+    widget->setGeometry(left, top, width, height);
+    return widget;
+}
+
+QPushButton* bitmapButton(QPushButton* button, const QString& caption, const QPixmap& picture,
+                          const QString& hint) {
+    button->setText(caption);
+    button->setIcon(picture);
+    button->setIconSize(picture.size());
+    button->setToolTip(hint);
+    button->setFont(comicFont(12, true));
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+QGroupBox* groupBox(QWidget* parent, const QString& caption = QString()) {
+    auto* box = new QGroupBox(caption, parent);
+    return box;
+}
+
+QString timeSeparator() {
+    const QString format = QLocale().timeFormat(QLocale::ShortFormat);
+    for (QChar c : format)
+        if (!c.isLetter())
+            return QString(c);
+    return QStringLiteral(":");
+}
+
+// The zero date-time: what an empty date field reads as.
+const QDateTime zeroDateTime(QDate(1899, 12, 30), QTime(0, 0));
+
+} // namespace
+
+TForm_Main::TForm_Main(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    setWindowTitle(QStringLiteral("Tarvik. Планировщик задач"));
+    setWindowIcon(Pictures::applicationIcon(32));
+    setFixedSize(788, 420);
+    move(396, 112);
+    setFont(comicFont(12));
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
+    setAutoFillBackground(true);
+    ImageList_Reminder = {QIcon(Pictures::clock(false)), QIcon(Pictures::clock(true)),
+                          QIcon(Pictures::checkBox(true)), QIcon(Pictures::checkBox(false))};
+    Timer1 = new Timer(1000, true, this);
+    Timer_Time = new Timer(1, true, this);
+    Timer_Hint = new Timer(5000, false, this);
+    buildLayout();
+    buildCommandColumn();
+    buildPopupMenu();
+    connectHandlers();
+}
+
+TForm_Main::~TForm_Main() = default;
+
+void TForm_Main::buildLayout() {
+    Panel1 = placed(new QFrame(this), 0, 0, 648, 420);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setLineWidth(1);
+    DBGrid_Main = placed(new TaskGrid(Panel1), 1, 1, 646, 418);
+    DBGrid_Main->setFont(comicFont(13));
+    DBGrid_Main->horizontalHeader()->setFont(comicFont(12));
+    DBGrid_Main->setItemDelegate(new GridDelegate(this, DBGrid_Main));
+    Panel2 = placed(new QFrame(this), 648, 0, 140, 420);
+}
+
+void TForm_Main::buildCommandColumn() {
+    Button_About = placed(new QPushButton(Panel2), 0, 0, 145, 23);
+    Button_About->setText(QStringLiteral("Опрограмме"));
+    Button_About->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    Button_About->setFont(comicFont(11));
+
+    GroupBox2 = placed(groupBox(Panel2), 2, 22, 135, 127);
+    Button_Add = placed(bitmapButton(new QPushButton(GroupBox2), QStringLiteral(" Добавить"),
+                                     Pictures::pagePlus(), QStringLiteral("Добавить задачу (Ins)")),
+                        18, 14, 98, 28);
+    Button_Edit = placed(bitmapButton(new QPushButton(GroupBox2), QStringLiteral(" Изменить"),
+                                      Pictures::pagePencil(), QStringLiteral("Изменить задачу")),
+                         18, 52, 98, 28);
+    Button_Delete =
+        placed(bitmapButton(new QPushButton(GroupBox2), QStringLiteral(" Удалить"),
+                            Pictures::pageCross(), QStringLiteral("Удалить задачу (Del)")),
+               18, 89, 98, 28);
+
+    GroupBoxSearch = placed(groupBox(Panel2, QStringLiteral("Поиск задачи")), 2, 151, 135, 80);
+    GroupBoxSearch->setFont(comicFont(9));
+    EditSearch = placed(new QLineEdit(GroupBoxSearch), 5, 16, 123, 23);
+    EditSearch->setFont(comicFont(11));
+    EditSearch->setToolTip(QStringLiteral("Введите текст для поиска задачи"));
+    ButtonSearch =
+        placed(new QPushButton(Pictures::magnifier(), QStringLiteral("Найти"), GroupBoxSearch), 25,
+               46, 91, 23);
+    ButtonSearch->setToolTip(QStringLiteral("Поиск задачи"));
+
+    GroupBox3 = placed(groupBox(Panel2), 2, 231, 135, 60);
+    Button_Del_Completed =
+        placed(bitmapButton(new BottomPictureButton(GroupBox3), QString(), Pictures::bigRedCross(),
+                            QStringLiteral("Удалить завершенные задачи (Shift+Del)")),
+               7, 14, 28, 39);
+    Label_Del_Completed =
+        placed(new QLabel(QStringLiteral("Удалить завершенные"), GroupBox3), 42, 16, 89, 41);
+    Label_Del_Completed->setFont(comicFont(12, true));
+    Label_Del_Completed->setWordWrap(true);
+    Label_Del_Completed->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    GroupBox1 = placed(groupBox(Panel2), 2, 291, 135, 78);
+    CheckBox_AutoRun =
+        placed(new QCheckBox(QStringLiteral("Автозапуск программы"), GroupBox1), 8, 12, 121, 17);
+    CheckBox_AutoRun->setFont(comicFont(9));
+    Button_Exit = placed(bitmapButton(new QPushButton(GroupBox1), QStringLiteral(" Выход"),
+                                      Pictures::door(), QStringLiteral("Выйти из программы (Esc)")),
+                         19, 29, 98, 28);
+    CheckBox_In_Tray =
+        placed(new QCheckBox(QStringLiteral("Сворачивать при выходе"), GroupBox1), 3, 59, 129, 17);
+    CheckBox_In_Tray->setFont(comicFont(9));
+    CheckBox_In_Tray->setChecked(true);
+
+    Panel3 = placed(new QFrame(Panel2), 1, 375, 138, 43);
+    Panel3->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Panel3->setFont(comicFont(11));
+    Label_Now_Time = placed(new QLabel(QStringLiteral("0"), Panel3), 1, 1, 128, 24);
+    Label_Now_Date = placed(new QLabel(QStringLiteral("00"), Panel3), 0, 22, 129, 19);
+    for (QLabel* label : {Label_Now_Time, Label_Now_Date}) {
+        label->setFont(comicFont(12, true));
+        label->setAlignment(Qt::AlignCenter);
+        label->setAutoFillBackground(true);
+    }
+}
+
+void TForm_Main::buildPopupMenu() {
+    PopupMenu_Main = new QMenu(this);
+    auto item = [this](const QString& caption, const QIcon& picture, const QKeySequence& shortcut) {
+        QAction* action = PopupMenu_Main->addAction(picture, caption);
+        action->setShortcut(shortcut);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        return action;
+    };
+    Menu_Add = item(QStringLiteral("Добавить"), Pictures::pagePlus(), QKeySequence(Qt::Key_Insert));
+    Menu_Edit = item(QStringLiteral("Изменить"), Pictures::pagePencil(), QKeySequence());
+    Menu_Delete =
+        item(QStringLiteral("Удалить"), Pictures::pageCross(), QKeySequence(Qt::Key_Delete));
+    PopupMenu_Main->addSeparator();
+    Menu_Remainder = item(QStringLiteral("Добавить/Изменить Напоминание"),
+                          Pictures::clock(true, 31), QKeySequence());
+    Menu_RemainderDelete =
+        item(QStringLiteral("Убрать напоминание"), Pictures::clock(false, 31), QKeySequence());
+    PopupMenu_Main->addSeparator();
+    Menu_Completed = item(QStringLiteral("Завершить"), QIcon(), QKeySequence());
+    PopupMenu_Main->addSeparator();
+    Menu_Del_Completed = item(QStringLiteral("Удалить завершенные"), Pictures::redCross(),
+                              QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+    PopupMenu_Main->addSeparator();
+    Menu_Exit = item(QStringLiteral("Выход"), Pictures::door(), QKeySequence());
+}
+
+void TForm_Main::connectHandlers() {
+    connect(Timer_Hint, &Timer::timeout, this, guarded(this, &TForm_Main::Timer_HintTimer));
+    connect(Timer_Time, &Timer::timeout, this, guarded(this, &TForm_Main::Timer_TimeTimer));
+    connect(DBGrid_Main, &TaskGrid::cellClick, this,
+            guarded(this, &TForm_Main::DBGrid_MainCellClick));
+    connect(DBGrid_Main, &TaskGrid::dblClick, this,
+            guarded(this, &TForm_Main::DBGrid_MainDblClick));
+    connect(DBGrid_Main, &TaskGrid::popupRequested, this,
+            guarded(this, &TForm_Main::showPopupMenu));
+    connectCommands();
+}
+
+void TForm_Main::bindTable() {
+    m_model = new GridModel(&DataModule_Main->Table_Main, this);
+    DBGrid_Main->bind(m_model);
+    DBGrid_Main->sizeColumns();
+}
+
+TTable& TForm_Main::table() const {
+    return DataModule_Main->Table_Main;
+}
+
+void TForm_Main::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    ErrorReport::run([this] { FormShow(); });
+}
+
+void TForm_Main::FormShow() {
+    UpdateCommandButtons();
+}
+
+void TForm_Main::UpdateCommandButtons() {
+    const bool any = table().RecordCount() != 0;
+    Button_Edit->setEnabled(any);
+    Button_Delete->setEnabled(any);
+    Button_Del_Completed->setEnabled(any);
+    Label_Del_Completed->setEnabled(any);
+}
+
+void TForm_Main::DBGrid_MainCellClick(int column) {
+    if (GridModel::columnField(column) == F_Completed && table().RecordCount() > 0)
+        toggleCompletion();
+    const QString hint = table().RecordCount() > 0
+                             ? table().FieldByName(QStringLiteral("Comments")).AsString()
+                             : QString();
+    m_model->setHint(hint);
+    Timer_Hint->setEnabled(true);
+}
+
+void TForm_Main::Timer_HintTimer() {
+    m_model->setHint(QString());
+    Timer_Hint->setEnabled(false);
+}
+
+void TForm_Main::Timer_TimeTimer() {
+    Timer_Time->setInterval(1000);
+    const QDateTime now = Clock::now();
+    Label_Now_Date->setText(now.toString(QStringLiteral("dd.MM.yyyy")));
+    Label_Now_Time->setText(now.toString(QStringLiteral("hh")) + timeSeparator() +
+                            now.toString(QStringLiteral("mm")));
+}
+
+QString TForm_Main::gridHint() const {
+    return m_model ? m_model->hint() : QString();
+}
+
+// Completing clears the reminder; taking the completion back does not bring it back. A
+// refused write leaves the task as stored rather than half-edited.
+void TForm_Main::toggleCompletion() {
+    TTable& tasks = table();
+    tasks.Edit();
+    TField completed = tasks.Fields(F_Completed);
+    if (!completed.IsNull() && completed.AsBoolean()) {
+        completed.setAsBoolean(false);
+    } else {
+        completed.setAsBoolean(true);
+        tasks.Fields(F_Reminder).Clear();
+    }
+    try {
+        tasks.Post();
+    } catch (...) {
+        tasks.Cancel();
+        throw;
+    }
+}
+
+QString TForm_Main::TaskDateText(const QDateTime& value) {
+    static const char* const months[] = {"Январь",   "Февраль", "Март",   "Апрель",
+                                         "Май",      "Июнь",    "Июль",   "Август",
+                                         "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
+    const QDate date = (value.isValid() ? value : zeroDateTime).date();
+    return QStringLiteral("%1 %2 %3 г.")
+        .arg(date.day())
+        .arg(QString::fromUtf8(months[date.month() - 1]))
+        .arg(date.year());
+}
+
+void TForm_Main::DBGrid_MainDrawColumnCell(QPainter* painter, const QStyleOptionViewItem& option,
+                                           int row, int column) {
+    if (table().RecordCount() == 0 || !isVisible())
+        return;
+    const QDateTime date = table().valueAt(row, F_Date).toDateTime();
+    const bool completed = table().valueAt(row, F_Completed).toBool();
+    const bool selected = option.state & QStyle::State_Selected;
+    QColor background = option.palette.color(selected ? QPalette::Highlight : QPalette::Base);
+    const QDateTime today = Clock::today();
+    if ((date.isValid() ? date : zeroDateTime) < today && !completed)
+        background = overdueColour;
+    else if (completed)
+        background = completedColour;
+    else if (date.date() == today.date())
+        background = todayColour;
+    if (background == overdueColour || background == completedColour || background == todayColour)
+        PaintRowCell(painter, option, row, column, background);
+    const int field = GridModel::columnField(column);
+    if (field == F_Completed) {
+        DrawCheckCell(painter, option, background, completed);
+    } else if (field == F_Reminder) {
+        const bool hasReminder = !table().valueAt(row, F_Reminder).isNull();
+        if (hasReminder)
+            painter->fillRect(option.rect, background);
+        ImageList_Reminder[hasReminder ? 1 : 0].paint(
+            painter, QRect(option.rect.left() + 2, option.rect.top() + 1, 16, 16));
+    }
+}
+
+void TForm_Main::PaintRowCell(QPainter* painter, const QStyleOptionViewItem& option, int row,
+                              int column, const QColor& colour) {
+    painter->fillRect(option.rect, colour);
+    const int field = GridModel::columnField(column);
+    const QVariant value = table().valueAt(row, field);
+    QString text;
+    if (field == F_Date)
+        text = TaskDateText(value.toDateTime());
+    else if (field != F_Reminder && !value.isNull())
+        text = field == F_Completed
+                   ? (value.toBool() ? QStringLiteral("True") : QStringLiteral("False"))
+                   : value.toString();
+    if (text.isEmpty())
+        return;
+    const bool selected = option.state & QStyle::State_Selected;
+    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setFont(option.font);
+    painter->setClipping(false);
+    painter->drawText(
+        QRect(option.rect.left() + 2, option.rect.top() + 2, 10000, option.rect.height()),
+        Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+}
+
+// A raised push-button face over the whole cell, a check box inside it.
+void TForm_Main::DrawCheckCell(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QColor& background, bool ticked) {
+    painter->fillRect(option.rect, background);
+    QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    QStyleOptionButton face;
+    face.rect = option.rect;
+    face.state = QStyle::State_Enabled | QStyle::State_Raised;
+    style->drawControl(QStyle::CE_PushButtonBevel, &face, painter, option.widget);
+    const QRect inside = style->subElementRect(QStyle::SE_PushButtonContents, &face, option.widget);
+    QStyleOptionButton check;
+    const int side =
+        std::min({style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, option.widget),
+                  inside.width(), inside.height()});
+    check.rect = QRect(0, 0, side, side);
+    check.rect.moveCenter(inside.center());
+    check.state = QStyle::State_Enabled | (ticked ? QStyle::State_On : QStyle::State_Off);
+    style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &check, painter, option.widget);
+}

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <QDateTime>
+#include <QIcon>
+#include <QWidget>
+
+#include <array>
+
+class GridModel;
+class QAction;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPainter;
+class QPushButton;
+class QStyleOptionViewItem;
+class TaskGrid;
+class TTable;
+class Timer;
+
+// The main window: the task grid on the left, the command column on the right.
+class TForm_Main final : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm_Main(QWidget* parent = nullptr);
+    ~TForm_Main() override;
+
+    // Binds the grid to Table_Main; start-up calls it once the data module exists.
+    void bindTable();
+
+    QFrame* Panel1;
+    TaskGrid* DBGrid_Main;
+    QFrame* Panel2;
+    QPushButton* Button_About;
+    QGroupBox* GroupBox2;
+    QPushButton* Button_Add;
+    QPushButton* Button_Edit;
+    QPushButton* Button_Delete;
+    QGroupBox* GroupBoxSearch;
+    QLineEdit* EditSearch;
+    QPushButton* ButtonSearch;
+    QGroupBox* GroupBox3;
+    QPushButton* Button_Del_Completed;
+    QLabel* Label_Del_Completed;
+    QGroupBox* GroupBox1;
+    QCheckBox* CheckBox_AutoRun;
+    QPushButton* Button_Exit;
+    QCheckBox* CheckBox_In_Tray;
+    QFrame* Panel3;
+    QLabel* Label_Now_Time;
+    QLabel* Label_Now_Date;
+
+    Timer* Timer1;
+    Timer* Timer_Time;
+    Timer* Timer_Form;
+    Timer* Timer_Hint;
+
+    // grey clock, orange clock, ticked box, empty box
+    std::array<QIcon, 4> ImageList_Reminder;
+
+    QMenu* PopupMenu_Main;
+    QAction* Menu_Add;
+    QAction* Menu_Edit;
+    QAction* Menu_Delete;
+    QAction* Menu_Remainder;
+    QAction* Menu_RemainderDelete;
+    QAction* Menu_Completed;
+    QAction* Menu_Del_Completed;
+    QAction* Menu_Exit;
+
+    void FormShow();
+    void UpdateCommandButtons();
+    void DBGrid_MainCellClick(int column);
+    void DBGrid_MainDblClick();
+    void Timer_HintTimer();
+    void Timer_TimeTimer();
+
+    void Button_AddClick();
+    void Menu_AddClick();
+    void Button_EditClick();
+    void Menu_EditClick();
+    void Button_DeleteClick();
+    void Menu_DeleteClick();
+    void Button_Del_CompletedClick();
+    void Menu_Del_CompletedClick();
+    void Menu_CompletedClick();
+    void PopupMenu_MainPopup();
+
+    // The grid's own drawing of one cell after the standard drawing.
+    void DBGrid_MainDrawColumnCell(QPainter* painter, const QStyleOptionViewItem& option, int row,
+                                   int column);
+    static QString TaskDateText(const QDateTime& value);
+
+    // The grid's hint text: the description shown while the mouse rests on the grid.
+    QString gridHint() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildCommandColumn();
+    void buildPopupMenu();
+    void connectHandlers();
+    void PaintRowCell(QPainter* painter, const QStyleOptionViewItem& option, int row, int column,
+                      const QColor& colour);
+    static void DrawCheckCell(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QColor& background, bool ticked);
+    void connectCommands();
+    TTable& table() const;
+    void toggleCompletion();
+    void showPopupMenu(const QPoint& globalPos);
+    void addTask();
+    void editTask();
+    void deleteTask();
+    void deleteCompleted();
+    void runShortcut(QAction* item);
+
+    GridModel* m_model = nullptr;
+};

@@ -1,0 +1,208 @@
+// The task commands of the main window: add, edit, delete, delete completed, complete,
+// and the popup menu's open step and shortcut keys.
+#include "app/Instances.h"
+#include "editor/BoundEdits.h"
+#include "editor/TForm_Edit.h"
+#include "main_window/GridModel.h"
+#include "main_window/TForm_Main.h"
+#include "main_window/TaskGrid.h"
+#include "store/TTable.h"
+#include "toolkit/Clock.h"
+#include "toolkit/Guarded.h"
+#include "toolkit/MaskEdit.h"
+#include "toolkit/MessageBox.h"
+#include "toolkit/Timer.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QShortcut>
+
+namespace {
+
+// Runs the closing steps of a command however the command ends.
+template <class Steps> class Finally final {
+public:
+    explicit Finally(Steps steps)
+        : m_steps(steps) {}
+    ~Finally() { m_steps(); }
+    Finally(const Finally&) = delete;
+    Finally& operator=(const Finally&) = delete;
+
+private:
+    Steps m_steps;
+};
+
+void enableTaskFields(bool on) {
+    Form_Edit->CheckBox_Reminder->setEnabled(on);
+    Form_Edit->DBEdit1->setEnabled(on);
+    Form_Edit->DateTimePicker1->setEnabled(on);
+    Form_Edit->DBMemo1->setEnabled(on);
+}
+
+} // namespace
+
+void TForm_Main::connectCommands() {
+    connect(Button_Add, &QPushButton::clicked, this, guarded(this, &TForm_Main::Button_AddClick));
+    connect(Menu_Add, &QAction::triggered, this, guarded(this, &TForm_Main::Menu_AddClick));
+    connect(Button_Edit, &QPushButton::clicked, this, guarded(this, &TForm_Main::Button_EditClick));
+    connect(Menu_Edit, &QAction::triggered, this, guarded(this, &TForm_Main::Menu_EditClick));
+    connect(Button_Delete, &QPushButton::clicked, this,
+            guarded(this, &TForm_Main::Button_DeleteClick));
+    connect(Menu_Delete, &QAction::triggered, this, guarded(this, &TForm_Main::Menu_DeleteClick));
+    connect(Button_Del_Completed, &QPushButton::clicked, this,
+            guarded(this, &TForm_Main::Button_Del_CompletedClick));
+    connect(Menu_Del_Completed, &QAction::triggered, this,
+            guarded(this, &TForm_Main::Menu_Del_CompletedClick));
+    connect(Menu_Completed, &QAction::triggered, this,
+            guarded(this, &TForm_Main::Menu_CompletedClick));
+    for (QAction* item : {Menu_Add, Menu_Delete, Menu_Del_Completed}) {
+        auto* key = new QShortcut(item->shortcut(), DBGrid_Main);
+        key->setContext(Qt::WidgetShortcut);
+        connect(key, &QShortcut::activated, this, [this, item] { runShortcut(item); });
+    }
+}
+
+void TForm_Main::Button_AddClick() {
+    addTask();
+}
+void TForm_Main::Menu_AddClick() {
+    addTask();
+}
+void TForm_Main::Button_EditClick() {
+    editTask();
+}
+void TForm_Main::Menu_EditClick() {
+    editTask();
+}
+void TForm_Main::Button_DeleteClick() {
+    deleteTask();
+}
+void TForm_Main::Menu_DeleteClick() {
+    deleteTask();
+}
+void TForm_Main::Button_Del_CompletedClick() {
+    deleteCompleted();
+}
+void TForm_Main::Menu_Del_CompletedClick() {
+    deleteCompleted();
+}
+void TForm_Main::Menu_CompletedClick() {
+    toggleCompletion();
+}
+
+void TForm_Main::addTask() {
+    Timer1->setEnabled(false);
+    table().Insert();
+    table().FieldByName(QStringLiteral("Date")).setAsDateTime(Clock::today());
+    Form_Edit->DateTimePicker1->setDate(Clock::today().date());
+    Form_Edit->setWindowTitle(QStringLiteral("Добавить задачу"));
+    Form_Edit->setHeight(340);
+    Form_Edit->CheckBox_Reminder->setChecked(false);
+    enableTaskFields(true);
+    Form_Edit->ShowModal();
+}
+
+// The record is not put into editing here: the editor's bound controls do that when the
+// user changes them, and its OK does it in any case.
+void TForm_Main::editTask() {
+    Timer1->setEnabled(false);
+    Form_Edit->setWindowTitle(QStringLiteral("Изменить задачу"));
+    Form_Edit->DateTimePicker1->setDate(table().Fields(F_Date).AsDateTime().date());
+    const TField reminder = table().FieldByName(QStringLiteral("Reminder"));
+    if (reminder.IsNull()) {
+        Form_Edit->setHeight(340);
+        Form_Edit->CheckBox_Reminder->setChecked(false);
+    } else {
+        const QDateTime moment = reminder.AsDateTime();
+        Form_Edit->DateTimePicker_Reminder->setDate(moment.date());
+        Form_Edit->Edit_Hour->setText(moment.toString(QStringLiteral("hh")));
+        Form_Edit->Edit_Minute->setText(moment.toString(QStringLiteral("mm")));
+        Form_Edit->setHeight(380);
+        Form_Edit->CheckBox_Reminder->setChecked(true);
+    }
+    enableTaskFields(!table().FieldByName(QStringLiteral("Completed")).AsBoolean());
+    Form_Edit->ShowModal();
+}
+
+void TForm_Main::DBGrid_MainDblClick() {
+    if (table().RecordCount() == 0 ||
+        GridModel::columnField(DBGrid_Main->selectedColumn()) == F_Completed)
+        return;
+    editTask();
+}
+
+void TForm_Main::deleteTask() {
+    Timer1->setEnabled(false);
+    const Finally finish([this] {
+        UpdateCommandButtons();
+        DBGrid_Main->setFocus();
+        Timer1->setEnabled(true);
+    });
+    const QString text = QStringLiteral("Вы действительно хотите удалить задачу \"%1\"?")
+                             .arg(table().FieldByName(QStringLiteral("Plan")).AsString());
+    if (MessageBox::ask(this, QStringLiteral("Удаление задачи"), text) == MessageBox::Ok)
+        table().Delete();
+}
+
+// Each record is looked at once, in a counted walk; afterwards the last remaining record
+// is current. The keyboard focus stays where it was.
+void TForm_Main::deleteCompleted() {
+    Timer1->setEnabled(false);
+    const Finally finish([this] {
+        UpdateCommandButtons();
+        Timer1->setEnabled(true);
+    });
+    TTable& tasks = table();
+    const int count = tasks.RecordCount();
+    tasks.First();
+    for (int i = 0; i < count; ++i) {
+        if (tasks.FieldByName(QStringLiteral("Completed")).AsBoolean())
+            tasks.Delete();
+        else
+            tasks.Next();
+    }
+}
+
+void TForm_Main::PopupMenu_MainPopup() {
+    const QList<QAction*> recordItems = {Menu_Edit, Menu_Delete, Menu_Completed,
+                                         Menu_Del_Completed};
+    if (table().RecordCount() == 0) {
+        for (QAction* item : recordItems)
+            item->setEnabled(false);
+        Menu_Remainder->setVisible(false);
+        Menu_RemainderDelete->setVisible(false);
+        return;
+    }
+    if (table().FieldByName(QStringLiteral("Completed")).AsBoolean()) {
+        Menu_Completed->setText(QStringLiteral("Снять завершение"));
+        Menu_Completed->setIcon(ImageList_Reminder[3]);
+        Menu_Remainder->setVisible(false);
+        Menu_RemainderDelete->setVisible(false);
+    } else {
+        Menu_Completed->setText(QStringLiteral("Завершаить"));
+        Menu_Completed->setIcon(ImageList_Reminder[2]);
+        Menu_Remainder->setVisible(true);
+        const bool noReminder = table().FieldByName(QStringLiteral("Reminder")).IsNull();
+        Menu_Remainder->setText(noReminder ? QStringLiteral("Установить напоминание")
+                                           : QStringLiteral("Именить напоминание"));
+        Menu_RemainderDelete->setVisible(!noReminder);
+    }
+    for (QAction* item : recordItems)
+        item->setEnabled(true);
+}
+
+void TForm_Main::showPopupMenu(const QPoint& globalPos) {
+    PopupMenu_MainPopup();
+    PopupMenu_Main->popup(globalPos);
+}
+
+// A shortcut key first runs the menu's open step, then the item only if it is enabled.
+void TForm_Main::runShortcut(QAction* item) {
+    ErrorReport::run([this, item] {
+        PopupMenu_MainPopup();
+        if (item->isEnabled())
+            item->trigger();
+    });
+}

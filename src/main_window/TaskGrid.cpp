@@ -1,0 +1,132 @@
+#include "main_window/TaskGrid.h"
+
+#include "main_window/GridModel.h"
+#include "store/TTable.h"
+#include "toolkit/Guarded.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMouseEvent>
+
+#include <array>
+
+namespace {
+
+// Display widths in characters of the visible fields, in column order.
+const std::array<int, 4> displayWidths = {5, 15, 40, 5};
+
+} // namespace
+
+TaskGrid::TaskGrid(QWidget* parent)
+    : QTableView(parent) {
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setTabKeyNavigation(true);
+    setShowGrid(true);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionsMovable(true);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &TaskGrid::titleClick);
+}
+
+void TaskGrid::bind(GridModel* model) {
+    m_model = model;
+    setModel(model);
+    const int rowHeight = std::max(fontMetrics().height() + 3, 19);
+    verticalHeader()->setDefaultSectionSize(rowHeight);
+    verticalHeader()->setMinimumSectionSize(rowHeight);
+    TTable* table = model->table();
+    connect(table, &TTable::currentChanged, this, &TaskGrid::followTable);
+    connect(table, &TTable::rowsChanged, this, &TaskGrid::followTable);
+    followTable();
+}
+
+int TaskGrid::selectedColumn() const {
+    return m_selectedColumn;
+}
+
+void TaskGrid::setSelectedColumn(int column) {
+    m_selectedColumn = column;
+    followTable();
+}
+
+void TaskGrid::sizeColumns() {
+    const int zero = QFontMetrics(font()).horizontalAdvance('0');
+    const QFontMetrics titleMetrics(horizontalHeader()->font());
+    for (int column = 0; column < int(displayWidths.size()); ++column) {
+        const QString title =
+            m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        setColumnWidth(column, std::max(displayWidths[size_t(column)] * zero + 4,
+                                        titleMetrics.horizontalAdvance(title) + 4));
+    }
+}
+
+// The grid's current cell shows the table's current record in the selected column.
+void TaskGrid::followTable() {
+    if (!m_model)
+        return;
+    const int recNo = m_model->table()->RecNo();
+    m_following = true;
+    if (recNo > 0) {
+        const QModelIndex cell = m_model->index(recNo - 1, m_selectedColumn);
+        setCurrentIndex(cell);
+        scrollTo(cell);
+    }
+    m_following = false;
+    viewport()->update();
+}
+
+void TaskGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (m_following || !current.isValid())
+        return;
+    m_selectedColumn = current.column();
+    ErrorReport::run([&] { m_model->table()->setRecNo(current.row() + 1); });
+}
+
+bool TaskGrid::pressOnCell(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    const QModelIndex cell = indexAt(event->position().toPoint());
+    // An empty table still shows one blank row whose cells can be clicked.
+    if (m_model && m_model->rowCount() == 0)
+        return true;
+    if (!cell.isValid())
+        return false;
+    m_selectedColumn = cell.column();
+    setCurrentIndex(cell);
+    return true;
+}
+
+void TaskGrid::mousePressEvent(QMouseEvent* event) {
+    m_armed = pressOnCell(event) && event->button() == Qt::LeftButton;
+    if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)
+        QTableView::mousePressEvent(event);
+}
+
+void TaskGrid::mouseReleaseEvent(QMouseEvent* event) {
+    const bool overCell =
+        indexAt(event->position().toPoint()).isValid() || (m_model && m_model->rowCount() == 0);
+    const bool click = m_armed && event->button() == Qt::LeftButton && overCell;
+    m_armed = false;
+    if (click)
+        emit cellClick(m_selectedColumn);
+}
+
+void TaskGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    m_armed = pressOnCell(event) && event->button() == Qt::LeftButton;
+    if (event->button() == Qt::LeftButton)
+        emit dblClick();
+}
+
+void TaskGrid::focusOutEvent(QFocusEvent* event) {
+    m_armed = false;
+    QTableView::focusOutEvent(event);
+}
+
+void TaskGrid::contextMenuEvent(QContextMenuEvent* event) {
+    emit popupRequested(event->globalPos());
+}

@@ -1,0 +1,149 @@
+#include "store/Record.h"
+
+#include "store/TTable.h"
+#include "toolkit/Error.h"
+
+#include <QLocale>
+
+namespace {
+
+[[noreturn]] void notADate(const QVariant& value) {
+    throw TarvikError(QStringLiteral("'%1' is not a valid date and time").arg(value.toString()));
+}
+
+// The forms the program itself shows a date-time in, besides the file's own.
+Stamp parseShown(const QString& text) {
+    for (const char* format : {"dd.MM.yyyy hh:mm:ss", "dd.MM.yyyy hh:mm", "dd.MM.yyyy"}) {
+        const QDateTime value = QDateTime::fromString(text, QString::fromLatin1(format));
+        if (value.isValid())
+            return Stamps::fromDateTime(value);
+    }
+    return NoStamp;
+}
+
+Stamp toStamp(const QVariant& value) {
+    if (!value.isValid())
+        return NoStamp;
+    switch (value.metaType().id()) {
+    case QMetaType::QDateTime:
+        return Stamps::fromDateTime(value.toDateTime());
+    case QMetaType::QDate:
+        return Stamps::fromDateTime(value.toDate().startOfDay());
+    case QMetaType::QString: {
+        const QString text = value.toString().trimmed();
+        if (text.isEmpty())
+            return NoStamp;
+        Stamp stamp = Stamps::parse(text);
+        if (stamp == NoStamp)
+            stamp = parseShown(text);
+        if (stamp == NoStamp)
+            notADate(value);
+        return stamp;
+    }
+    default:
+        if (!value.canConvert<QDateTime>() || !value.toDateTime().isValid())
+            notADate(value);
+        return Stamps::fromDateTime(value.toDateTime());
+    }
+}
+
+QString dateText(const QDateTime& value) {
+    const QLocale locale;
+    QString text = locale.toString(value.date(), QLocale::ShortFormat);
+    if (value.time() != QTime(0, 0))
+        text += ' ' + value.time().toString(QStringLiteral("hh:mm:ss"));
+    return text;
+}
+
+QString fieldText(int field, const QVariant& value) {
+    if (!value.isValid())
+        return QString();
+    switch (field) {
+    case F_Reminder:
+    case F_Date:
+        return dateText(value.toDateTime());
+    case F_Completed:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    default:
+        return value.toString();
+    }
+}
+
+} // namespace
+
+bool Record::isNull(int field) const {
+    switch (field) {
+    case F_Reminder:
+        return reminder == NoStamp;
+    case F_Date:
+        return date == NoStamp;
+    case F_Plan:
+        return plan.isNull();
+    case F_ID:
+        return id == 0;
+    case F_Comments:
+        return comments.isNull();
+    default:
+        return completed < 0;
+    }
+}
+
+QVariant Record::value(int field, const LocalTimes& times) const {
+    if (isNull(field))
+        return QVariant();
+    switch (field) {
+    case F_Reminder:
+        return times.dateTime(reminder);
+    case F_Date:
+        return times.dateTime(date);
+    case F_Plan:
+        return plan;
+    case F_ID:
+        return id;
+    case F_Comments:
+        return comments;
+    default:
+        return completed > 0;
+    }
+}
+
+QDateTime Record::dateTime(int field, const LocalTimes& times) const {
+    if (field == F_Reminder)
+        return times.dateTime(reminder);
+    if (field == F_Date)
+        return times.dateTime(date);
+    return value(field, times).toDateTime();
+}
+
+QString Record::text(int field, const LocalTimes& times) const {
+    if (field == F_Plan)
+        return plan;
+    if (field == F_Comments)
+        return comments;
+    return fieldText(field, value(field, times));
+}
+
+bool Record::boolean(int field, const LocalTimes& times) const {
+    return field == F_Completed ? completed > 0 : value(field, times).toBool();
+}
+
+void Record::setValue(int field, const QVariant& value) {
+    switch (field) {
+    case F_Reminder:
+        reminder = toStamp(value);
+        break;
+    case F_Date:
+        date = toStamp(value);
+        break;
+    case F_Plan:
+        plan = value.isValid() ? value.toString() : QString();
+        break;
+    case F_ID:
+        throw TarvikError(QStringLiteral("Field 'ID' cannot be modified"));
+    case F_Comments:
+        comments = value.isValid() ? value.toString() : QString();
+        break;
+    default:
+        completed = value.isValid() ? qint8(value.toBool()) : qint8(-1);
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "store/Stamp.h"
+
+#include <QString>
+#include <QVariant>
+
+// A set of fields, one bit per FieldIndex.
+using FieldMask = unsigned;
+constexpr FieldMask fieldBit(int field) {
+    return 1u << field;
+}
+
+// One task as the file stores it; fields by FieldIndex.
+struct Record {
+    Stamp reminder = NoStamp;
+    Stamp date = NoStamp;
+    QString plan;  // null: no value; an empty title may be stored as '' as well
+    qint64 id = 0; // 0: not stored yet
+    QString comments;
+    qint8 completed = -1; // -1: no value, 0: false, 1: true
+
+    bool isNull(int field) const;
+    // A null QVariant for an empty field; date-times as local QDateTime, Completed as bool,
+    // ID as qint64.
+    QVariant value(int field, const LocalTimes& times) const;
+    // The typed reads of TField, without a QVariant: the reminder watch reads every row
+    // once a second.
+    QDateTime dateTime(int field, const LocalTimes& times) const; // invalid when empty
+    QString text(int field, const LocalTimes& times) const;       // "" when empty
+    bool boolean(int field, const LocalTimes& times) const;       // false when empty
+    // Converts value to the field's kind. TarvikError when it does not convert, and for ID,
+    // which only the database assigns.
+    void setValue(int field, const QVariant& value);
+};

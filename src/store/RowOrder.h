@@ -1,0 +1,33 @@
+#pragma once
+
+#include "store/Record.h"
+
+#include <QCollator>
+#include <QList>
+
+#include <vector>
+
+// The order that IndexFieldNames names: the listed fields ascending, then ID, so rows with
+// equal values keep their stored order. No fields: the stored order, by ID. Titles and
+// comments follow the user's locale, ignoring case; an empty date sorts first; an empty
+// Completed sorts as false.
+class RowOrder final {
+public:
+    explicit RowOrder(QList<int> fields = {});
+
+    // The fields that decide the order (besides ID).
+    FieldMask fields() const;
+    bool less(const Record& a, const Record& b) const;
+    // Puts rows[positions[...]] into this order.
+    void sort(std::vector<int>& positions, const std::vector<Record>& rows) const;
+
+private:
+    int compareField(int field, const Record& a, const Record& b) const;
+    int compareText(const QString& a, const QString& b) const;
+    void sortByText(std::vector<int>& positions, const std::vector<Record>& rows, int field) const;
+
+    QList<int> m_fields;
+    QCollator m_collator;
+    // The C locale has no collation of its own: case-folded code points then.
+    bool m_codePoints;
+};

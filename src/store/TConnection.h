@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+
+struct sqlite3;
+
+// The database connection. Opens an existing Plans.mdb only, never creates one, and
+// checks that it is a database holding the table Plans with its six columns. Other
+// processes may use the same file at the same time; a write that meets their lock
+// waits up to the busy timeout. Errors are TarvikError with SQLite's own text, naming
+// the file where it is about opening.
+class TConnection final {
+public:
+    TConnection();
+    ~TConnection();
+    TConnection(const TConnection&) = delete;
+    TConnection& operator=(const TConnection&) = delete;
+
+    QString ConnectionString() const { return m_connectionString; }
+    void setConnectionString(const QString& text);
+    // The Data Source named by the connection string.
+    QString dataSource() const;
+
+    void Open(); // throws TarvikError
+    void Close();
+    bool Connected() const { return m_db != nullptr; }
+
+    void setBusyTimeout(int msecs); // default 5000
+    sqlite3* handle() const { return m_db; }
+
+    // Runs body inside BEGIN IMMEDIATE ... COMMIT; rolls back and rethrows on failure.
+    template <class Body> void transaction(Body body);
+
+    // Throws TarvikError with the connection's last error text.
+    [[noreturn]] void fail() const;
+    void exec(const char* sql);
+
+    // Changes whenever another connection (of this or another process) has committed
+    // a change to the file since the last call; our own commits leave it alone.
+    qint64 dataVersion() const;
+
+private:
+    void openHandle(const QString& path);
+    void checkTable(const QString& path);
+    void useWal();
+    // Ends an open transaction, keeping the error that made us give it up.
+    void rollback() noexcept;
+
+    QString m_connectionString;
+    sqlite3* m_db = nullptr;
+    int m_busyTimeout = 5000;
+};
+
+template <class Body> void TConnection::transaction(Body body) {
+    exec("BEGIN IMMEDIATE");
+    try {
+        body();
+        exec("COMMIT");
+    } catch (...) {
+        rollback();
+        throw;
+    }
+}

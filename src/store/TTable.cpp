@@ -1,0 +1,455 @@
+#include "store/TTable.h"
+
+#include "store/PlansRows.h"
+#include "store/Record.h"
+#include "store/RowOrder.h"
+#include "store/TConnection.h"
+#include "toolkit/Error.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+const QLatin1String fieldNames[FieldCount] = {
+    QLatin1String("Reminder"), QLatin1String("Date"),     QLatin1String("Plan"),
+    QLatin1String("ID"),       QLatin1String("Comments"), QLatin1String("Completed")};
+
+// Up to this many rows posted since the last sort are put in place one by one; more
+// than that and sorting everything again is cheaper.
+constexpr size_t fewRows = 64;
+
+[[noreturn]] void noSuchField(const QString& name) {
+    throw TarvikError(QStringLiteral("Field '%1' not found").arg(name));
+}
+
+QList<int> parseIndexFields(const QString& names) {
+    QList<int> fields;
+    for (const QString& part : names.split(';', Qt::SkipEmptyParts)) {
+        const QString name = part.trimmed();
+        if (name.isEmpty())
+            continue;
+        const int field = fieldIndex(name);
+        if (field < 0)
+            noSuchField(name);
+        fields.append(field);
+    }
+    return fields;
+}
+
+} // namespace
+
+QString fieldName(int index) {
+    return index >= 0 && index < FieldCount ? QString(fieldNames[index]) : QString();
+}
+
+// Callers write the names as declared; the exact comparison first keeps the reminder
+// watch's walk over every field of every row cheap.
+int fieldIndex(const QString& name) {
+    for (int index = 0; index < FieldCount; ++index)
+        if (name == fieldNames[index])
+            return index;
+    for (int index = 0; index < FieldCount; ++index)
+        if (name.compare(fieldNames[index], Qt::CaseInsensitive) == 0)
+            return index;
+    return -1;
+}
+
+// The snapshot. Rows stay in ID order at fixed indices, so that a delete costs no more
+// than removing one entry of the order: a deleted row is left as a hole (ID 0) until
+// the rows are read again.
+struct TTable::Impl {
+    explicit Impl(TConnection* owner)
+        : connection(owner) {}
+
+    TConnection* connection;
+    bool active = false;
+    std::vector<Record> rows;
+    std::vector<int> order; // the live rows, in the current order
+    int position = -1;      // of the current record in order; -1: none
+    State state = Browse;
+    Record pending;
+    FieldMask changed = 0;
+    // Rows posted since the last sort. They stay where they were posted until Refresh or
+    // the next sort puts them in place.
+    std::vector<int> unplaced;
+    QString indexFieldNames;
+    RowOrder rowOrder;
+    // The file's data version when the rows were read: while it stays, the file holds
+    // exactly the rows read plus our own writes, which the snapshot already has.
+    qint64 dataVersion = 0;
+    LocalTimes times;
+
+    int currentRow() const { return position >= 0 ? order[size_t(position)] : -1; }
+    const Record* current() const {
+        if (state != Browse)
+            return &pending;
+        return position >= 0 ? &rows[size_t(currentRow())] : nullptr;
+    }
+    int positionOf(int row) const {
+        const auto found = std::find(order.begin(), order.end(), row);
+        return found == order.end() ? -1 : int(found - order.begin());
+    }
+    int clamped(int wanted) const {
+        return order.empty() ? -1 : std::clamp(wanted, 0, int(order.size()) - 1);
+    }
+
+    void readRows();
+    void sortAll();
+    void placeUnplaced();
+    void reread();
+};
+
+void TTable::Impl::readRows() {
+    dataVersion = connection->dataVersion();
+    rows = PlansRows::readAll(*connection);
+    times.clear();
+    order.resize(rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    sortAll();
+}
+
+void TTable::Impl::sortAll() {
+    const int row = currentRow();
+    rowOrder.sort(order, rows);
+    unplaced.clear();
+    position = row >= 0 ? positionOf(row) : clamped(0);
+}
+
+// The rows that are not unplaced are still in order among themselves, so each unplaced
+// one needs only a binary search: a refresh after one post costs a few comparisons
+// instead of a sort.
+void TTable::Impl::placeUnplaced() {
+    if (unplaced.empty())
+        return;
+    if (unplaced.size() > fewRows) {
+        sortAll();
+        return;
+    }
+    const int row = currentRow();
+    std::vector<char> moving(rows.size(), 0);
+    for (int posted : unplaced)
+        moving[size_t(posted)] = 1;
+    order.erase(std::remove_if(order.begin(), order.end(),
+                               [&](int live) { return moving[size_t(live)] != 0; }),
+                order.end());
+    const auto less = [this](int a, int b) {
+        return rowOrder.less(rows[size_t(a)], rows[size_t(b)]);
+    };
+    for (int posted : unplaced) {
+        // A hole was deleted after its post; a row posted twice is placed once.
+        if (rows[size_t(posted)].id == 0 || moving[size_t(posted)] != 1)
+            continue;
+        moving[size_t(posted)] = 2;
+        order.insert(std::upper_bound(order.begin(), order.end(), posted, less), posted);
+    }
+    unplaced.clear();
+    position = row >= 0 ? positionOf(row) : clamped(0);
+}
+
+// Reads every row again and keeps the current record by its ID, or, when another
+// connection removed it, the position.
+void TTable::Impl::reread() {
+    const int oldPosition = position;
+    const qint64 id = position >= 0 ? rows[size_t(currentRow())].id : 0;
+    position = -1;
+    readRows();
+    const auto found = std::lower_bound(rows.begin(), rows.end(), id,
+                                        [](const Record& row, qint64 key) { return row.id < key; });
+    if (found != rows.end() && found->id == id)
+        position = positionOf(int(found - rows.begin()));
+    else
+        position = clamped(oldPosition);
+}
+
+QString TField::AsString() const {
+    const Record* record = m_table->d->current();
+    return record ? record->text(m_index, m_table->d->times) : QString();
+}
+
+QDateTime TField::AsDateTime() const {
+    const Record* record = m_table->d->current();
+    return record ? record->dateTime(m_index, m_table->d->times) : QDateTime();
+}
+
+bool TField::AsBoolean() const {
+    const Record* record = m_table->d->current();
+    return record && record->boolean(m_index, m_table->d->times);
+}
+
+QVariant TField::AsVariant() const {
+    return m_table->fieldValue(m_index);
+}
+
+bool TField::IsNull() const {
+    const Record* record = m_table->d->current();
+    return !record || record->isNull(m_index);
+}
+
+void TField::setAsVariant(const QVariant& value) {
+    m_table->setFieldValue(m_index, value);
+}
+
+void TField::Clear() {
+    m_table->setFieldValue(m_index, QVariant());
+}
+
+TTable::TTable(TConnection* connection, QObject* parent)
+    : QObject(parent)
+    , d(std::make_unique<Impl>(connection)) {}
+
+TTable::~TTable() = default;
+
+void TTable::Open() {
+    if (d->active)
+        return;
+    if (!d->connection->Connected())
+        d->connection->Open();
+    d->position = -1;
+    d->readRows();
+    d->active = true;
+    emit rowsChanged();
+    emit currentChanged();
+}
+
+void TTable::Close() {
+    if (!d->active)
+        return;
+    leaveEditing();
+    d->active = false;
+    d->rows.clear();
+    d->order.clear();
+    d->unplaced.clear();
+    d->position = -1;
+    emit rowsChanged();
+    emit stateChanged();
+    emit currentChanged();
+}
+
+bool TTable::Active() const {
+    return d->active;
+}
+
+TTable::State TTable::state() const {
+    return d->state;
+}
+
+void TTable::Insert() {
+    requireActive();
+    finishPending();
+    d->pending = Record();
+    d->changed = 0;
+    d->state = InsertState;
+    emit stateChanged();
+    emit currentChanged();
+}
+
+void TTable::Edit() {
+    requireActive();
+    if (d->state != Browse)
+        return;
+    if (d->order.empty()) {
+        Insert();
+        return;
+    }
+    d->pending = *d->current();
+    d->changed = 0;
+    d->state = EditState;
+    emit stateChanged();
+    emit currentChanged();
+}
+
+void TTable::Post() {
+    if (d->state == Browse)
+        return;
+    emit beforePost();
+    writePending();
+}
+
+void TTable::Cancel() {
+    if (d->state == Browse)
+        return;
+    leaveEditing();
+    emit stateChanged();
+    emit currentChanged();
+    emit recordChanged();
+}
+
+void TTable::Delete() {
+    requireActive();
+    if (d->state == InsertState) {
+        Cancel();
+        return;
+    }
+    if (d->order.empty())
+        throw TarvikError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    const int row = d->currentRow();
+    PlansRows::remove(*d->connection, d->rows[size_t(row)].id);
+    const bool wasEditing = d->state == EditState;
+    leaveEditing();
+    d->rows[size_t(row)] = Record();
+    d->order.erase(d->order.begin() + d->position);
+    d->position = d->clamped(d->position);
+    emit rowsChanged();
+    if (wasEditing)
+        emit stateChanged();
+    emit currentChanged();
+}
+
+void TTable::Refresh() {
+    requireActive();
+    finishPending();
+    if (d->connection->dataVersion() != d->dataVersion)
+        d->reread();
+    else
+        d->placeUnplaced();
+    emit rowsChanged();
+    emit currentChanged();
+}
+
+void TTable::First() {
+    requireActive();
+    finishPending();
+    moveTo(d->clamped(0));
+}
+
+void TTable::Next() {
+    requireActive();
+    finishPending();
+    moveTo(d->clamped(d->position + 1));
+}
+
+int TTable::RecordCount() const {
+    return int(d->order.size());
+}
+
+int TTable::RecNo() const {
+    return d->state == InsertState || d->position < 0 ? -1 : d->position + 1;
+}
+
+void TTable::setRecNo(int recNo) {
+    if (!d->active || recNo == RecNo())
+        return;
+    finishPending();
+    moveTo(d->clamped(recNo - 1));
+}
+
+TField TTable::FieldByName(const QString& name) {
+    const int index = fieldIndex(name);
+    if (index < 0)
+        noSuchField(name);
+    return TField(this, index);
+}
+
+TField TTable::Fields(int index) {
+    if (index < 0 || index >= FieldCount)
+        throw TarvikError(QStringLiteral("Field index out of range"));
+    return TField(this, index);
+}
+
+QString TTable::IndexFieldNames() const {
+    return d->indexFieldNames;
+}
+
+void TTable::setIndexFieldNames(const QString& names) {
+    if (names == d->indexFieldNames)
+        return;
+    RowOrder order(parseIndexFields(names));
+    if (d->active)
+        finishPending();
+    d->indexFieldNames = names;
+    d->rowOrder = std::move(order);
+    if (!d->active)
+        return;
+    d->sortAll();
+    emit rowsChanged();
+    emit currentChanged();
+}
+
+QVariant TTable::valueAt(int row, int field) const {
+    if (row < 0 || row >= RecordCount() || field < 0 || field >= FieldCount)
+        return QVariant();
+    return d->rows[size_t(d->order[size_t(row)])].value(field, d->times);
+}
+
+QVariant TTable::fieldValue(int field) const {
+    const Record* record = d->current();
+    return record ? record->value(field, d->times) : QVariant();
+}
+
+void TTable::setFieldValue(int field, const QVariant& value) {
+    if (d->state == Browse)
+        throw TarvikError(QStringLiteral("Dataset not in edit or insert mode"));
+    d->pending.setValue(field, value);
+    d->changed |= fieldBit(field);
+    emit recordChanged();
+}
+
+void TTable::requireActive() const {
+    if (!d->active)
+        throw TarvikError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+void TTable::finishPending() {
+    if (d->state == Browse)
+        return;
+    emit beforePost();
+    if (d->changed != 0)
+        writePending();
+    else
+        Cancel();
+}
+
+void TTable::writePending() {
+    if (d->state == InsertState)
+        storeInsert();
+    else
+        storeEdit();
+}
+
+// The new row goes where Insert began it, before the record that was current, and stays
+// there until the next Refresh or sort.
+void TTable::storeInsert() {
+    Record stored = d->pending;
+    stored.id = PlansRows::insert(*d->connection, d->pending);
+    d->rows.push_back(std::move(stored));
+    const int row = int(d->rows.size()) - 1;
+    const int at = std::max(d->position, 0);
+    d->order.insert(d->order.begin() + at, row);
+    d->unplaced.push_back(row);
+    d->position = at;
+    leaveEditing();
+    emit rowsChanged();
+    emit stateChanged();
+    emit currentChanged();
+}
+
+void TTable::storeEdit() {
+    const int row = d->currentRow();
+    if (d->changed != 0) {
+        PlansRows::update(*d->connection, d->pending, d->changed);
+        d->rows[size_t(row)] = d->pending;
+        if (d->changed & d->rowOrder.fields())
+            d->unplaced.push_back(row);
+    }
+    leaveEditing();
+    emit stateChanged();
+    emit currentChanged();
+    emit recordChanged();
+}
+
+void TTable::leaveEditing() {
+    d->state = Browse;
+    d->pending = Record();
+    d->changed = 0;
+}
+
+void TTable::moveTo(int position) {
+    if (position == d->position)
+        return;
+    d->position = position;
+    emit currentChanged();
+}

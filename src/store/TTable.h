@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+class TConnection;
+class TTable;
+
+// The fields of Plans, in their fixed order.
+enum FieldIndex {
+    F_Reminder = 0,
+    F_Date = 1,
+    F_Plan = 2,
+    F_ID = 3,
+    F_Comments = 4,
+    F_Completed = 5
+};
+constexpr int FieldCount = 6;
+QString fieldName(int index);
+int fieldIndex(const QString& name); // -1 when no field has that name
+
+// The field of the current record (the pending record while editing or inserting).
+class TField final {
+public:
+    TField(TTable* table, int index)
+        : m_table(table)
+        , m_index(index) {}
+
+    int Index() const { return m_index; }
+    QString FieldName() const { return fieldName(m_index); }
+    QString AsString() const;     // empty field: ""
+    QDateTime AsDateTime() const; // empty field: the zero date-time, QDateTime() (invalid)
+    bool AsBoolean() const;       // empty field: false
+    QVariant AsVariant() const;   // empty field: a null QVariant
+    bool IsNull() const;
+    // Setters need the editing or inserting state (TarvikError otherwise).
+    void setAsVariant(const QVariant& value);
+    void setAsString(const QString& value) { setAsVariant(value); }
+    void setAsDateTime(const QDateTime& value) { setAsVariant(value); }
+    void setAsBoolean(bool value) { setAsVariant(value); }
+    void Clear();
+
+private:
+    TTable* m_table;
+    int m_index;
+};
+
+// Table_Main: a static client-side snapshot of the table Plans. Rows live in memory in
+// stored order (by ID) with a sort permutation on top; one current record; three states.
+// Post and Delete write through to the file, in a transaction, before they return; a
+// failed write changes neither the file nor the snapshot.
+class TTable final : public QObject {
+    Q_OBJECT
+public:
+    enum State { Browse, EditState, InsertState };
+
+    explicit TTable(TConnection* connection, QObject* parent = nullptr);
+    ~TTable() override;
+
+    void Open(); // reads every row; current record: the first (or none)
+    void Close();
+    bool Active() const;
+    State state() const;
+
+    void Insert();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete(); // empty table: TarvikError "Cannot perform this operation on an empty dataset"
+    void Refresh();
+    void First();
+    void Next();
+
+    int RecordCount() const;
+    int RecNo() const; // 1-based; -1 when empty or inserting
+    void setRecNo(int recNo);
+
+    TField FieldByName(const QString& name); // unknown name: TarvikError
+    TField Fields(int index);
+
+    QString IndexFieldNames() const;
+    // Unknown field name: TarvikError, order unchanged.
+    void setIndexFieldNames(const QString& names);
+
+    // For views: the stored value at 0-based position row of the current order, without
+    // moving the cursor. A null QVariant for an empty field. Date-times as QDateTime,
+    // Completed as bool, ID as qint64.
+    QVariant valueAt(int row, int field) const;
+
+    // Pending-record access for TField.
+    QVariant fieldValue(int field) const;
+    void setFieldValue(int field, const QVariant& value);
+
+signals:
+    void rowsChanged();    // rows re-read, added, removed or re-ordered
+    void currentChanged(); // another record became current (or the state changed)
+    // A field of the current record changed: set in the pending record, stored by Post
+    // or dropped by Cancel.
+    void recordChanged();
+    void stateChanged();
+    void beforePost(); // bound controls write their text into the fields now
+
+private:
+    friend class TField; // reads the current record without a QVariant
+
+    void requireActive() const;
+    // Posts the pending record if a field was changed, otherwise cancels it.
+    void finishPending();
+    void writePending();
+    void storeInsert();
+    void storeEdit();
+    void leaveEditing();
+    void moveTo(int position);
+
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <memory>
+
+class TDataModule_Main;
+
+// A task row as it is put straight into a Plans.mdb file.
+struct TaskRow {
+    TaskRow(QString plan_, QDateTime date_, QDateTime reminder_ = {}, bool completed_ = false,
+            QString comments_ = {})
+        : plan(std::move(plan_))
+        , date(std::move(date_))
+        , reminder(std::move(reminder_))
+        , completed(completed_)
+        , comments(std::move(comments_)) {}
+
+    QString plan;
+    QDateTime date;
+    QDateTime reminder; // invalid: no reminder
+    bool completed;
+    QString comments;
+};
+
+// A temporary program folder holding a fresh Plans.mdb (made by the build's schema code)
+// and a temporary settings store: XDG_CONFIG_HOME points into the folder while it lives.
+class TempProgram final {
+public:
+    TempProgram();
+    ~TempProgram();
+
+    QString folder() const;       // with a trailing separator
+    QString databasePath() const; // folder() + "Plans.mdb"
+    QString configHome() const;
+
+    // Appends rows to the file; returns their IDs.
+    QList<qint64> insert(const QList<TaskRow>& rows) const;
+    // Reads one column of every row, in ID order, straight from the file.
+    QList<QVariant> column(const QString& field) const;
+    int rowCount() const;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldConfigHome;
+    bool m_hadConfigHome;
+};
+
+// The clock fixed at a moment while the object lives.
+class FixedClock final {
+public:
+    explicit FixedClock(const QDateTime& moment);
+    ~FixedClock();
+};
+
+// A data module opened on a file, as start-up opens it.
+std::unique_ptr<TDataModule_Main> openDataModule(const QString& databasePath);
+
+// Local date-time shorthand: at(2026, 12, 8, 14, 3) or at(2026, 12, 8).
+QDateTime at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);

@@ -1,0 +1,86 @@
+#include "ModalHelper.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QList>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+namespace {
+
+const int pollMsecs = 5;
+
+struct Record {
+    QList<QPointer<QTimer>> pending;
+    bool failed = false;
+};
+
+Record& record() {
+    static Record instance;
+    return instance;
+}
+
+void finish(QTimer* poll) {
+    record().pending.removeAll(poll);
+    poll->stop();
+    poll->deleteLater();
+}
+
+void fail(QTimer* poll, const char* why) {
+    qWarning("whenModal: %s", why);
+    record().failed = true;
+    finish(poll);
+}
+
+} // namespace
+
+void whenModal(std::function<void(QWidget* dialog)> action, int timeoutMsecs) {
+    auto* poll = new QTimer(qApp);
+    QPointer<QWidget> before = QApplication::activeModalWidget();
+    QElapsedTimer waited;
+    waited.start();
+    QObject::connect(poll, &QTimer::timeout, poll, [=]() mutable {
+        // A reused dialog that was open at scheduling time counts again once it has closed.
+        if (before && !before->isVisible())
+            before = nullptr;
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal != before && modal->isVisible()) {
+            // The connection owning this lambda goes with the timer: run a copy.
+            const auto run = action;
+            finish(poll);
+            run(modal);
+        } else if (waited.hasExpired(timeoutMsecs)) {
+            fail(poll, "no modal widget turned up in time");
+        }
+    });
+    record().pending.append(poll);
+    poll->start(pollMsecs);
+}
+
+bool modalHelperFailed() {
+    while (!record().pending.isEmpty()) {
+        QTimer* poll = record().pending.first();
+        if (poll)
+            fail(poll, "an action still waits for its modal widget");
+        else
+            record().pending.removeFirst();
+    }
+    const bool failed = record().failed;
+    record().failed = false;
+    return failed;
+}
+
+int pendingModalActions() {
+    return int(record().pending.size());
+}
+
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n'))
+            QTest::keyClick(widget, Qt::Key_Return);
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}

@@ -1,0 +1,319 @@
+#include "Fixtures.h"
+#include "ModalHelper.h"
+#include "app/Instances.h"
+#include "editor/BoundEdits.h"
+#include "editor/TForm_Edit.h"
+#include "main_window/TForm_Main.h"
+#include "main_window/TaskGrid.h"
+#include "store/TDataModule_Main.h"
+#include "toolkit/MaskEdit.h"
+#include "toolkit/MessageBox.h"
+#include "toolkit/Timer.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+namespace {
+
+// What the editor showed while it was open.
+struct EditorSeen {
+    QString caption;
+    bool watchOn = true;
+    bool titleEnabled = false;
+    bool reminderTicked = false;
+    bool reminderBoxEnabled = false;
+    int height = 0;
+    QString hour;
+    QString minute;
+};
+
+} // namespace
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempProgram> program;
+    std::unique_ptr<TDataModule_Main> module;
+    std::unique_ptr<FixedClock> clock;
+
+    void open(const QList<TaskRow>& rows) {
+        program->insert(rows);
+        module = openDataModule(program->databasePath());
+        DataModule_Main = module.get();
+        Form_Main = new TForm_Main;
+        Form_Main->bindTable();
+        Form_Edit = new TForm_Edit(&module->DataSource);
+        Form_Main->show();
+        Form_Main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Form_Main));
+        grid()->setFocus();
+    }
+
+    TaskGrid* grid() const { return Form_Main->DBGrid_Main; }
+    TTable& table() const { return module->Table_Main; }
+
+    QPoint cellCentre(int row, int column) const {
+        return grid()->visualRect(grid()->model()->index(row, column)).center();
+    }
+
+    // Records what the editor shows, then closes it with the given button.
+    void answerEditor(EditorSeen* seen, bool ok, const QString& title = QString()) {
+        whenModal([=](QWidget* dialog) {
+            seen->caption = dialog->windowTitle();
+            seen->watchOn = Form_Main->Timer1->Enabled();
+            seen->titleEnabled = Form_Edit->DBEdit1->isEnabled();
+            seen->reminderTicked = Form_Edit->CheckBox_Reminder->isChecked();
+            seen->reminderBoxEnabled = Form_Edit->CheckBox_Reminder->isEnabled();
+            seen->height = Form_Edit->Height();
+            seen->hour = Form_Edit->Edit_Hour->text();
+            seen->minute = Form_Edit->Edit_Minute->text();
+            if (!title.isNull()) {
+                Form_Edit->DBEdit1->setFocus();
+                typeText(Form_Edit->DBEdit1, title);
+            }
+            (ok ? Form_Edit->Button_OK : Form_Edit->Button_Cancel)->click();
+        });
+    }
+
+    QStringList storedTitles() const {
+        QStringList titles;
+        for (const QVariant& value : program->column("Plan"))
+            titles << value.toString();
+        return titles;
+    }
+
+    void press(int key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(grid(), Qt::Key(key), modifiers);
+    }
+
+private slots:
+    void init() {
+        MessageBox::setTestMode(true);
+        MessageBox::clearShown();
+        program = std::make_unique<TempProgram>();
+        clock = std::make_unique<FixedClock>(at(2026, 12, 8, 14, 3, 58));
+    }
+
+    void cleanup() {
+        QVERIFY(!modalHelperFailed());
+        delete Form_Edit;
+        delete Form_Main;
+        Form_Edit = nullptr;
+        Form_Main = nullptr;
+        DataModule_Main = nullptr;
+        module.reset();
+        clock.reset();
+        program.reset();
+    }
+
+    void insertKeyAddsATask() {
+        open({});
+        EditorSeen seen;
+        answerEditor(&seen, true, QStringLiteral("Купить \"хлеб\"; молоко"));
+        press(Qt::Key_Insert);
+        QCOMPARE(seen.caption, QStringLiteral("Добавить задачу"));
+        QVERIFY(!seen.watchOn);
+        QVERIFY(seen.titleEnabled && seen.reminderBoxEnabled && !seen.reminderTicked);
+        QCOMPARE(seen.height, 340);
+        QCOMPARE(storedTitles(), QStringList({"Купить \"хлеб\"; молоко"}));
+        QCOMPARE(program->column("Date"), QList<QVariant>({"2026-12-08 00:00:00"}));
+        QCOMPARE(table().RecordCount(), 1);
+        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(Form_Main->Button_Edit->isEnabled() && Form_Main->Label_Del_Completed->isEnabled());
+    }
+
+    void addThenCancelOnAnEmptyTable() {
+        open({});
+        EditorSeen seen;
+        answerEditor(&seen, false, QStringLiteral("передумал"));
+        Form_Main->Button_Add->click();
+        QCOMPARE(table().RecordCount(), 0);
+        QCOMPARE(program->rowCount(), 0);
+        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(!Form_Main->Button_Edit->isEnabled());
+        QVERIFY(!Form_Main->Button_Delete->isEnabled());
+    }
+
+    void editPresetsTheEditor() {
+        open({{"с напоминанием", at(2026, 12, 9), at(2026, 12, 9, 9, 5)},
+              {"сделано", at(2026, 12, 1), {}, true}});
+        EditorSeen seen;
+        answerEditor(&seen, false);
+        Form_Main->Button_Edit->click();
+        QCOMPARE(seen.caption, QStringLiteral("Изменить задачу"));
+        QCOMPARE(seen.height, 380);
+        QVERIFY(seen.reminderTicked && seen.titleEnabled);
+        QCOMPARE(seen.hour, QStringLiteral("09"));
+        QCOMPARE(seen.minute, QStringLiteral("05"));
+
+        table().setRecNo(2);
+        answerEditor(&seen, false);
+        Form_Main->Menu_Edit->trigger();
+        QVERIFY(!seen.titleEnabled && !seen.reminderBoxEnabled && !seen.reminderTicked);
+        QCOMPARE(seen.height, 340);
+        QVERIFY(!Form_Edit->DateTimePicker1->isEnabled() && !Form_Edit->DBMemo1->isEnabled());
+        QVERIFY(Form_Main->Timer1->Enabled());
+    }
+
+    void doubleClickOpensTheEditorOnTheRowUnderTheMouse() {
+        open({{"первая", at(2026, 12, 9)}, {"вторая", at(2026, 12, 10)}});
+        EditorSeen seen;
+        answerEditor(&seen, false);
+        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, cellCentre(1, 2));
+        QCOMPARE(seen.caption, QStringLiteral("Изменить задачу"));
+        QCOMPARE(table().RecNo(), 2);
+        QCOMPARE(Form_Edit->DateTimePicker1->date(), QDate(2026, 12, 10));
+    }
+
+    void doubleClickOnTheCompletionColumnTogglesTwice() {
+        open({{"задача", at(2026, 12, 9), at(2026, 12, 9, 9, 5)}});
+        // A double click arrives as a click, the double-click action, and a second release.
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cellCentre(0, 3));
+        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, cellCentre(0, 3));
+        QTest::mouseRelease(grid()->viewport(), Qt::LeftButton, {}, cellCentre(0, 3));
+        QCOMPARE(program->column("Completed"), QList<QVariant>({0}));
+        QCOMPARE(program->column("Reminder"), QList<QVariant>({QVariant()}));
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QVERIFY(Form_Main->Timer1->Enabled());
+    }
+
+    void doubleClickOnAnEmptyGridDoesNothing() {
+        open({});
+        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
+        QVERIFY(Form_Main->Timer1->Enabled());
+        QCOMPARE(pendingModalActions(), 0);
+    }
+
+    void deleteAsksFirst() {
+        open({{"", at(2026, 12, 9)}, {"вторая", at(2026, 12, 10)}});
+        MessageBox::setNextAnswer(MessageBox::Cancel);
+        Form_Main->Button_Delete->click();
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown().first().caption, QStringLiteral("Удаление задачи"));
+        QCOMPARE(MessageBox::shown().first().text,
+                 QStringLiteral("Вы действительно хотите удалить задачу \"\"?"));
+        QVERIFY(MessageBox::shown().first().question);
+        QCOMPARE(program->rowCount(), 2);
+        QVERIFY(grid()->hasFocus());
+        QVERIFY(Form_Main->Timer1->Enabled());
+
+        table().setRecNo(2);
+        press(Qt::Key_Delete);
+        QCOMPARE(MessageBox::shown().last().text,
+                 QStringLiteral("Вы действительно хотите удалить задачу \"вторая\"?"));
+        QCOMPARE(storedTitles(), QStringList({""}));
+        QCOMPARE(table().RecNo(), 1);
+
+        Form_Main->Menu_Delete->trigger();
+        QCOMPARE(table().RecordCount(), 0);
+        QVERIFY(!Form_Main->Button_Edit->isEnabled() &&
+                !Form_Main->Label_Del_Completed->isEnabled());
+        QVERIFY(Form_Main->Timer1->Enabled());
+    }
+
+    void keysOnAnEmptyTable() {
+        open({});
+        press(Qt::Key_Delete);
+        press(Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(MessageBox::shown().size(), 0);
+        EditorSeen seen;
+        answerEditor(&seen, false);
+        press(Qt::Key_Insert);
+        QCOMPARE(seen.caption, QStringLiteral("Добавить задачу"));
+    }
+
+    void deleteCompletedRemovesExactlyTheCompleted_data() {
+        QTest::addColumn<QList<bool>>("completed");
+        QTest::newRow("mixed, adjacent") << QList<bool>{true, true, false, true, false, true, true};
+        QTest::newRow("none") << QList<bool>{false, false};
+        QTest::newRow("all") << QList<bool>{true, true, true};
+    }
+
+    void deleteCompletedRemovesExactlyTheCompleted() {
+        QFETCH(QList<bool>, completed);
+        QList<TaskRow> rows;
+        QStringList kept;
+        for (int i = 0; i < completed.size(); ++i) {
+            rows.append({QString::number(i), at(2026, 12, 9), {}, completed[i]});
+            if (!completed[i])
+                kept << QString::number(i);
+        }
+        open(rows);
+        QWidget* focused = Form_Main->Button_Add;
+        focused->setFocus();
+        press(Qt::Key_Delete, Qt::ShiftModifier); // the grid lacks the focus: nothing happens
+        QCOMPARE(program->rowCount(), completed.size());
+        Form_Main->Button_Del_Completed->click();
+        QCOMPARE(storedTitles(), kept);
+        QCOMPARE(table().RecordCount(), kept.size());
+        QCOMPARE(table().RecNo(), kept.isEmpty() ? -1 : int(kept.size()));
+        QCOMPARE(Form_Main->Button_Del_Completed->isEnabled(), !kept.isEmpty());
+        QVERIFY(Form_Main->Timer1->Enabled());
+        QCOMPARE(QApplication::focusWidget(), focused);
+    }
+
+    void popupMenuFollowsTheCurrentTask() {
+        open({{"сделано", at(2026, 12, 9), {}, true},
+              {"без напоминания", at(2026, 12, 9)},
+              {"с напоминанием", at(2026, 12, 9), at(2026, 12, 9, 9, 5)}});
+        Form_Main->PopupMenu_MainPopup();
+        QCOMPARE(Form_Main->Menu_Completed->text(), QStringLiteral("Снять завершение"));
+        QVERIFY(!Form_Main->Menu_Remainder->isVisible() &&
+                !Form_Main->Menu_RemainderDelete->isVisible());
+        QVERIFY(Form_Main->Menu_Edit->isEnabled() && Form_Main->Menu_Del_Completed->isEnabled());
+
+        table().setRecNo(2);
+        Form_Main->PopupMenu_MainPopup();
+        QCOMPARE(Form_Main->Menu_Completed->text(), QStringLiteral("Завершаить"));
+        QCOMPARE(Form_Main->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
+        QVERIFY(Form_Main->Menu_Remainder->isVisible() &&
+                !Form_Main->Menu_RemainderDelete->isVisible());
+
+        table().setRecNo(3);
+        Form_Main->PopupMenu_MainPopup();
+        QCOMPARE(Form_Main->Menu_Remainder->text(), QStringLiteral("Именить напоминание"));
+        QVERIFY(Form_Main->Menu_RemainderDelete->isVisible());
+
+        Form_Main->Menu_Completed->trigger(); // completing empties the reminder
+        Form_Main->Menu_Completed->trigger(); // and taking it back does not restore it
+        Form_Main->PopupMenu_MainPopup();
+        QCOMPARE(Form_Main->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
+        QCOMPARE(program->column("Reminder").last(), QVariant());
+        QVERIFY(Form_Main->Timer1->Enabled());
+
+        Form_Main->Button_Del_Completed->click();
+        Form_Main->Menu_Delete->trigger();
+        Form_Main->Menu_Delete->trigger();
+        Form_Main->PopupMenu_MainPopup();
+        QVERIFY(!Form_Main->Menu_Edit->isEnabled() && !Form_Main->Menu_Delete->isEnabled());
+        QVERIFY(!Form_Main->Menu_Completed->isEnabled() &&
+                !Form_Main->Menu_Del_Completed->isEnabled());
+        QVERIFY(!Form_Main->Menu_Remainder->isVisible() && Form_Main->Menu_Add->isEnabled());
+    }
+
+    void refusedDeleteKeepsTheTask() {
+        open({{"задача", at(2026, 12, 9)}});
+        module->Connection.setBusyTimeout(50);
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(program->databasePath().toUtf8().constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        Form_Main->Button_Delete->click();
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        QCOMPARE(MessageBox::shown().size(), 2); // the question, then the database's refusal
+        QVERIFY(MessageBox::shown().last().text.contains("lock"));
+        QCOMPARE(table().RecordCount(), 1);
+        QCOMPARE(program->rowCount(), 1);
+        QVERIFY(Form_Main->Timer1->Enabled());
+    }
+};
+
+QTEST_MAIN(CommandsTest)
+#include "test_commands.moc"

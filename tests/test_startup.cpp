@@ -1,0 +1,173 @@
+#include "Fixtures.h"
+#include "app/Instances.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
+#include "editor/TForm_Edit.h"
+#include "main_window/TForm_Main.h"
+#include "store/TDataModule_Main.h"
+#include "toolkit/Error.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+namespace {
+
+QString readValue(const QString& name) {
+    return Settings::read(Settings::TarvikKey, name);
+}
+
+void writeValue(const QString& name, const QString& value) {
+    Settings::write(Settings::TarvikKey, name, value);
+}
+
+} // namespace
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempProgram> program;
+    QString executable;
+
+    void start() { Startup::start({executable, 0}); }
+    QStringList titles() {
+        QStringList result;
+        TTable& table = DataModule_Main->Table_Main;
+        for (int row = 0; row < table.RecordCount(); ++row)
+            result << table.valueAt(row, F_Plan).toString();
+        return result;
+    }
+
+private slots:
+    void init() {
+        program = std::make_unique<TempProgram>();
+        executable = program->folder() + QStringLiteral("Quenlor");
+        QFile exe(executable);
+        QVERIFY(exe.open(QIODevice::WriteOnly));
+    }
+
+    void cleanup() {
+        delete Form_Edit;
+        delete Form_Main;
+        delete DataModule_Main;
+        Form_Edit = nullptr;
+        Form_Main = nullptr;
+        DataModule_Main = nullptr;
+        program.reset();
+    }
+
+    void firstRunWritesPathAndVersion() {
+        program->insert({{QStringLiteral("Бета"), at(2026, 12, 8)},
+                         {QStringLiteral("альфа"), at(2026, 12, 9)}});
+        start();
+        QCOMPARE(readValue("Path"), program->folder());
+        QVERIFY(readValue("Path").endsWith(QDir::separator()));
+        QCOMPARE(readValue("Version"), QStringLiteral("1.2.0"));
+        QCOMPARE(readValue("Index"), QString());
+        QCOMPARE(titles(), QStringList({"Бета", "альфа"}));
+        QVERIFY(!Form_Main->CheckBox_AutoRun->isChecked());
+        QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), QString());
+        QVERIFY(Form_Main->isHidden());
+        QVERIFY(Form_Edit != nullptr);
+    }
+
+    void versionIsRewrittenUnlessExact() {
+        for (const QString& stored :
+             {QStringLiteral("1.1.0"), QStringLiteral("1.2.0 "), QString()}) {
+            writeValue("Version", stored);
+            Startup::stampVersion();
+            QCOMPARE(readValue("Version"), QStringLiteral("1.2.0"));
+        }
+    }
+
+    void pathNamingAnotherFolderOpensThatDatabase() {
+        TempProgram other;
+        other.insert({{QStringLiteral("чужая задача"), at(2026, 1, 1)}});
+        program->insert({{QStringLiteral("своя задача"), at(2026, 1, 1)}});
+        writeValue("Path", other.folder());
+        start();
+        QCOMPARE(titles(), QStringList({"чужая задача"}));
+    }
+
+    void pathWithoutTrailingSeparatorNamesTheSameFile() {
+        program->insert({{QStringLiteral("задача"), at(2026, 1, 1)}});
+        QString folder = program->folder();
+        folder.chop(1);
+        writeValue("Path", folder);
+        start();
+        QCOMPARE(DataModule_Main->Connection.dataSource(), program->databasePath());
+        QCOMPARE(titles(), QStringList({"задача"}));
+    }
+
+    void connectionStringIsBuiltPieceByPiece() {
+        const QString text = Startup::connectionString(QStringLiteral("/opt/Tarvik/"));
+        QVERIFY(text.startsWith(QStringLiteral(
+            "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=/opt/Tarvik//Plans.mdb;"
+            "Mode=Share Deny None;Extended Properties=\"\";")));
+        QVERIFY(text.endsWith(QStringLiteral(";Jet OLEDB:SFP=False")));
+        QCOMPARE(text.count(';'), 17);
+        QVERIFY(!text.contains(QStringLiteral("; ")));
+    }
+
+    void indexRestoresTheSort() {
+        program->insert({{QStringLiteral("Бета"), at(2026, 1, 1)},
+                         {QStringLiteral("альфа"), at(2026, 1, 2)},
+                         {QStringLiteral("Alpha"), at(2026, 1, 3)}});
+        writeValue("Index", "Plan");
+        start();
+        QCOMPARE(DataModule_Main->Table_Main.IndexFieldNames(), QStringLiteral("Plan"));
+        QCOMPARE(titles().first(), QStringLiteral("Alpha"));
+        QCOMPARE(titles().last(), QStringLiteral("Бета"));
+    }
+
+    void damagedIndexOpensInStoredOrder() {
+        program->insert(
+            {{QStringLiteral("Бета"), at(2026, 1, 1)}, {QStringLiteral("альфа"), at(2026, 1, 2)}});
+        writeValue("Index", "Priority");
+        start();
+        QCOMPARE(DataModule_Main->Table_Main.IndexFieldNames(), QString());
+        QCOMPARE(titles(), QStringList({"Бета", "альфа"}));
+    }
+
+    void autorunValueTicksTheBox() {
+        Settings::write(Settings::RunKey, Settings::RunValue, QStringLiteral("/old/place/Quenlor"));
+        start();
+        QVERIFY(Form_Main->CheckBox_AutoRun->isChecked());
+    }
+
+    void missingDatabaseFailsWithoutCreatingIt() {
+        QVERIFY(QFile::remove(program->databasePath()));
+        try {
+            start();
+            QFAIL("start-up went on without a database");
+        } catch (const TarvikError& error) {
+            QVERIFY2(error.text().contains(program->folder()) && error.text().contains("Plans.mdb"),
+                     qPrintable(error.text()));
+        }
+        QVERIFY(!QFile::exists(program->databasePath()));
+        QVERIFY(Form_Main == nullptr || !Form_Main->isVisible());
+    }
+
+    void damagedDatabaseFailsAndIsLeftAlone_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("not a database")
+            << QByteArray("these are not the tasks you are looking for");
+        QTest::newRow("empty file") << QByteArray();
+    }
+
+    void damagedDatabaseFailsAndIsLeftAlone() {
+        QFETCH(QByteArray, content);
+        QFile file(program->databasePath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+        file.close();
+        QVERIFY_THROWS_EXCEPTION(TarvikError, start());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), content);
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "test_startup.moc"

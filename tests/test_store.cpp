@@ -1,0 +1,562 @@
+#include "Fixtures.h"
+#include "store/Schema.h"
+#include "store/TDataModule_Main.h"
+#include "toolkit/Error.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+#include <sqlite3.h>
+
+namespace {
+
+const QString emptyDatasetText =
+    QStringLiteral("Cannot perform this operation on an empty dataset");
+
+// A raw SQLite handle beside the program's own connection: another process's view.
+class RawDb final {
+public:
+    explicit RawDb(const QString& path, int flags = SQLITE_OPEN_READWRITE) {
+        sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr);
+    }
+    ~RawDb() { sqlite3_close(m_db); }
+    RawDb(const RawDb&) = delete;
+    RawDb& operator=(const RawDb&) = delete;
+    bool exec(const char* sql) {
+        return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+QString plan(TTable& table) {
+    return table.FieldByName(QStringLiteral("Plan")).AsString();
+}
+
+void setPlan(TTable& table, const QString& text) {
+    table.FieldByName(QStringLiteral("Plan")).setAsString(text);
+}
+
+QStringList plansInOrder(const TTable& table) {
+    QStringList plans;
+    for (int row = 0; row < table.RecordCount(); ++row)
+        plans << table.valueAt(row, F_Plan).toString();
+    return plans;
+}
+
+QList<qint64> idsInOrder(const TTable& table) {
+    QList<qint64> ids;
+    for (int row = 0; row < table.RecordCount(); ++row)
+        ids << table.valueAt(row, F_ID).toLongLong();
+    return ids;
+}
+
+QList<TaskRow> titled(const QStringList& plans) {
+    QList<TaskRow> rows;
+    for (const QString& title : plans)
+        rows.append(TaskRow{title, at(2026, 1, 1), QDateTime(), false, QString()});
+    return rows;
+}
+
+// Runs body and returns the text of the TarvikError it must throw.
+template <class Body> QString errorOf(Body body) {
+    try {
+        body();
+    } catch (const TarvikError& error) {
+        return error.text();
+    }
+    return QStringLiteral("<no error>");
+}
+
+QString startupString(const QString& folder) {
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=") + folder +
+           QStringLiteral(
+               "/Plans.mdb;Mode=Share Deny None;Extended Properties=\"\";Jet OLEDB:System "
+               "database=\"\";Jet OLEDB:Registry Path=\"\";Jet OLEDB:Database Password=\"\";Jet "
+               "OLEDB:Engine Type=5;Jet OLEDB:Database Locking Mode=1;Jet OLEDB:Global Partial "
+               "Bulk Ops=2;Jet OLEDB:Global Bulk Transactions=1;Jet OLEDB:New Database "
+               "Password=\"\";Jet OLEDB:Create System Database=False;Jet OLEDB:Encrypt "
+               "Database=False;Jet OLEDB:Don't Copy Locale on Compact=False;Jet OLEDB:Compact "
+               "Without Replica Repair=False;Jet OLEDB:SFP=False");
+}
+
+} // namespace
+
+class TestStore final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QLocale::setDefault(QLocale::c()); }
+
+    void editOnEmptyTableInsertsAndPostStores() {
+        TempProgram program;
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        table.Edit();
+        QCOMPARE(table.state(), TTable::InsertState);
+        QCOMPARE(table.RecNo(), -1);
+        setPlan(table, QStringLiteral("Первая"));
+        table.Post();
+        QCOMPARE(table.RecordCount(), 1);
+        QCOMPARE(table.RecNo(), 1);
+        QCOMPARE(program.column(QStringLiteral("Plan")), QList<QVariant>{QStringLiteral("Первая")});
+        QCOMPARE(table.FieldByName(QStringLiteral("ID")).AsVariant(),
+                 program.column(QStringLiteral("ID")).front());
+    }
+
+    void insertIsPendingUntilPostAndCancelRestoresCurrent() {
+        TempProgram program;
+        program.insert(titled({"a", "b", "c"}));
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        table.setRecNo(2);
+        table.Insert();
+        QCOMPARE(table.RecNo(), -1);
+        QCOMPARE(table.RecordCount(), 3);
+        QVERIFY(table.FieldByName(QStringLiteral("Plan")).IsNull());
+        table.Cancel();
+        QCOMPARE(table.RecNo(), 2);
+        QCOMPARE(plan(table), QStringLiteral("b"));
+        table.Insert();
+        table.Delete(); // acts as Cancel
+        QCOMPARE(table.RecNo(), 2);
+        QCOMPARE(program.rowCount(), 3);
+    }
+
+    void postedInsertStaysWherePostedUntilRefresh() {
+        TempProgram program;
+        program.insert(titled({"d", "b"}));
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        table.setIndexFieldNames(QStringLiteral("Plan"));
+        table.setRecNo(2);
+        table.Insert();
+        setPlan(table, QStringLiteral("a"));
+        table.Post();
+        QCOMPARE(plansInOrder(table), (QStringList{"b", "a", "d"}));
+        QCOMPARE(table.RecNo(), 2);
+        table.Refresh();
+        QCOMPARE(plansInOrder(table), (QStringList{"a", "b", "d"}));
+        QCOMPARE(plan(table), QStringLiteral("a"));
+    }
+
+    void deleteMakesTheFollowingRecordCurrent() {
+        TempProgram program;
+        program.insert(titled({"a", "b", "c"}));
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        table.setRecNo(2);
+        table.Delete();
+        QCOMPARE(plan(table), QStringLiteral("c"));
+        table.Delete(); // the last row: the new last one is current
+        QCOMPARE(plan(table), QStringLiteral("a"));
+        QCOMPARE(table.RecNo(), 1);
+        table.Delete(); // the only row
+        QCOMPARE(table.RecordCount(), 0);
+        QCOMPARE(table.RecNo(), -1);
+        QCOMPARE(program.rowCount(), 0);
+        QCOMPARE(errorOf([&] { table.Delete(); }), emptyDatasetText);
+    }
+
+    void countedDeleteWalkRemovesExactlyTheMatchingRows() {
+        TempProgram program;
+        const QList<bool> done = {true, true, false, true, false, true, true};
+        QList<TaskRow> rows;
+        for (int i = 0; i < done.size(); ++i)
+            rows.append(
+                TaskRow{QString::number(i), at(2026, 1, 1), QDateTime(), done[i], QString()});
+        program.insert(rows);
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        table.First();
+        for (int step = 0, count = table.RecordCount(); step < count; ++step) {
+            if (table.FieldByName(QStringLiteral("Completed")).AsBoolean())
+                table.Delete();
+            else
+                table.Next();
+        }
+        QCOMPARE(plansInOrder(table), (QStringList{"2", "4"}));
+        QCOMPARE(program.column(QStringLiteral("Plan")), (QList<QVariant>{"2", "4"}));
+    }
+
+    void emptyFieldsReadAsZeroValues() {
+        TempProgram program;
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        table.Insert();
+        table.Post(); // an empty record: every field NULL but ID
+        const TField reminder = table.FieldByName(QStringLiteral("Reminder"));
+        QVERIFY(reminder.IsNull());
+        QCOMPARE(reminder.AsDateTime(), QDateTime());
+        QCOMPARE(reminder.AsString(), QString());
+        QVERIFY(table.FieldByName(QStringLiteral("Completed")).IsNull());
+        QVERIFY(!table.FieldByName(QStringLiteral("Completed")).AsBoolean());
+        QCOMPARE(program.column(QStringLiteral("Completed")), QList<QVariant>{QVariant()});
+    }
+
+    void fieldErrors() {
+        TempProgram program;
+        program.insert(titled({"a"}));
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        QCOMPARE(errorOf([&] { setPlan(table, "x"); }),
+                 QStringLiteral("Dataset not in edit or insert mode"));
+        QVERIFY(errorOf([&] { table.FieldByName(QStringLiteral("Title")); }).contains("Title"));
+        table.Edit();
+        QVERIFY(errorOf([&] {
+                    table.FieldByName(QStringLiteral("ID")).setAsVariant(7);
+                }).contains("ID"));
+        QVERIFY(errorOf([&] {
+                    table.FieldByName(QStringLiteral("Date")).setAsString("завтра");
+                }).contains("завтра"));
+        QCOMPARE(table.FieldByName(QStringLiteral("Date")).AsDateTime(), at(2026, 1, 1));
+    }
+
+    void dateTimesAreStoredToTheSecond() {
+        TempProgram program;
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        table.Insert();
+        const QDateTime moment = at(2026, 12, 8, 14, 3, 9);
+        table.FieldByName(QStringLiteral("Reminder")).setAsDateTime(moment.addMSecs(789));
+        table.FieldByName(QStringLiteral("Date")).setAsDateTime(at(2026, 12, 8));
+        table.Post();
+        QCOMPARE(program.column(QStringLiteral("Reminder")),
+                 QList<QVariant>{QStringLiteral("2026-12-08 14:03:09")});
+        QCOMPARE(program.column(QStringLiteral("Date")),
+                 QList<QVariant>{QStringLiteral("2026-12-08 00:00:00")});
+        QCOMPARE(table.FieldByName(QStringLiteral("Reminder")).AsDateTime(), moment);
+        QCOMPARE(table.FieldByName(QStringLiteral("Reminder")).AsDateTime().timeSpec(),
+                 Qt::LocalTime);
+    }
+
+    void textsRoundTrip() {
+        const QString title = QStringLiteral("Ёлка: \"кавычки\", 'апостроф'; DROP TABLE Plans;--");
+        const QString comments = QStringLiteral("строка 1\nстрока 2\r\n\ttab; ';\"");
+        TempProgram program;
+        {
+            auto module = openDataModule(program.databasePath());
+            TTable& table = module->Table_Main;
+            table.Insert();
+            setPlan(table, title);
+            table.FieldByName(QStringLiteral("Comments")).setAsString(comments);
+            table.Post();
+            table.Insert();
+            setPlan(table, QStringLiteral("")); // an empty title stays '', not NULL
+            table.Post();
+        }
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        QCOMPARE(plansInOrder(table), (QStringList{title, ""}));
+        table.First();
+        QCOMPARE(table.FieldByName(QStringLiteral("Comments")).AsString(), comments);
+        table.Next();
+        QVERIFY(!table.FieldByName(QStringLiteral("Plan")).IsNull());
+        QVERIFY(table.FieldByName(QStringLiteral("Comments")).IsNull());
+    }
+
+    void tooLongTitleIsRefusedAndKeptPending() {
+        TempProgram program;
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        table.Insert();
+        setPlan(table, QString(51, QChar(u'я')));
+        QVERIFY(errorOf([&] { table.Post(); }).contains("CHECK constraint failed"));
+        QCOMPARE(table.state(), TTable::InsertState);
+        QCOMPARE(program.rowCount(), 0);
+        setPlan(table, QString(50, QChar(u'я')));
+        table.Post();
+        QCOMPARE(program.rowCount(), 1);
+    }
+
+    void indexFieldNames_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("byPlan");
+        // Insertion (ID) order: вишня Banana Арбуз apple банан Cherry Банан APPLE ёж ель
+        QTest::newRow("C: case-folded code points")
+            << "C" << QStringList{"apple", "APPLE", "Banana", "Cherry", "Арбуз",
+                                  "банан", "Банан", "вишня",  "ель",    "ёж"};
+        QTest::newRow("Russian collation")
+            << "ru_RU" << QStringList{"Арбуз", "банан", "Банан", "вишня",  "ёж",
+                                      "ель",   "apple", "APPLE", "Banana", "Cherry"};
+    }
+
+    void indexFieldNames() {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, byPlan);
+        QLocale::setDefault(QLocale(locale));
+        TempProgram program;
+        const QStringList stored = {"вишня",  "Banana", "Арбуз", "apple", "банан",
+                                    "Cherry", "Банан",  "APPLE", "ёж",    "ель"};
+        const int days[] = {5, 3, 9, 3, 1, 7, 3, 2, 8, 4};
+        QList<TaskRow> rows = titled(stored);
+        for (int i = 0; i < rows.size(); ++i)
+            rows[i].date = at(2026, 3, days[i]);
+        program.insert(rows);
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        table.setIndexFieldNames(QStringLiteral("Plan"));
+        QCOMPARE(plansInOrder(table), byPlan);
+        table.setIndexFieldNames(QStringLiteral("Date")); // ties (day 3) keep their ID order
+        QCOMPARE(plansInOrder(table), (QStringList{"банан", "APPLE", "Banana", "apple", "Банан",
+                                                   "ель", "вишня", "Cherry", "ёж", "Арбуз"}));
+        table.setIndexFieldNames(QString());
+        QCOMPARE(plansInOrder(table), stored);
+
+        QSignalSpy reordered(&table, &TTable::rowsChanged);
+        QVERIFY(
+            errorOf([&] { table.setIndexFieldNames(QStringLiteral("Title")); }).contains("Title"));
+        table.setIndexFieldNames(QString());
+        QCOMPARE(reordered.count(), 0);
+        QCOMPARE(table.IndexFieldNames(), QString());
+    }
+
+    // A large table makes its keys and sorts on two threads; the result must agree with
+    // the collation pair by pair, and with where Refresh puts a newly posted title.
+    void largeTableSortAgreesWithTheCollation() {
+        QLocale::setDefault(QLocale(QStringLiteral("ru_RU")));
+        const QStringList words = {"Ёж", "еда", "Арбуз", "apple", "APPLE", "банан", "Zoo"};
+        QStringList titles;
+        for (int i = 0; i < 20010; ++i)
+            titles << words[(i * 7919) % words.size()] + QString(i % 3, ' ') + words[i % 5];
+        TempProgram program;
+        program.insert(titled(titles));
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        table.setIndexFieldNames(QStringLiteral("Plan"));
+        QCollator collator;
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        for (int row = 1; row < table.RecordCount(); ++row) {
+            const int order = collator.compare(table.valueAt(row - 1, F_Plan).toString(),
+                                               table.valueAt(row, F_Plan).toString());
+            QVERIFY(order < 0 || (order == 0 && table.valueAt(row - 1, F_ID).toLongLong() <
+                                                    table.valueAt(row, F_ID).toLongLong()));
+        }
+        table.Insert();
+        setPlan(table, QStringLiteral("еда") + words[2]);
+        table.Post();
+        table.Refresh();
+        auto fresh = openDataModule(program.databasePath());
+        fresh->Table_Main.setIndexFieldNames(QStringLiteral("Plan"));
+        QCOMPARE(idsInOrder(table), idsInOrder(fresh->Table_Main));
+    }
+
+    void emptyReminderAndCompletedSortFirst() {
+        TempProgram program;
+        program.insert({TaskRow{"r2", at(2026, 1, 1), at(2026, 5, 1, 9), true, {}},
+                        TaskRow{"none", at(2026, 1, 1), QDateTime(), true, {}},
+                        TaskRow{"r1", at(2026, 1, 1), at(2026, 4, 1, 9), false, {}}});
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        table.Insert(); // Completed stays NULL: sorts with the false ones
+        setPlan(table, QStringLiteral("null"));
+        table.Post();
+        table.setIndexFieldNames(QStringLiteral("Reminder"));
+        QCOMPARE(plansInOrder(table), (QStringList{"none", "null", "r1", "r2"}));
+        table.setIndexFieldNames(QStringLiteral("Completed"));
+        QCOMPARE(plansInOrder(table), (QStringList{"r1", "null", "r2", "none"}));
+    }
+
+    void movingFinishesAPendingEdit() {
+        TempProgram program;
+        program.insert(titled({"a", "b"}));
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        table.Edit();
+        table.setRecNo(1); // the same position: stays editing
+        QCOMPARE(table.state(), TTable::EditState);
+        table.Next(); // nothing changed: cancelled, not written
+        QCOMPARE(table.state(), TTable::Browse);
+        QCOMPARE(table.RecNo(), 2);
+        // A bound control writes its text when the record is about to be stored.
+        connect(&table, &TTable::beforePost, &table, [&] { setPlan(table, QStringLiteral("B")); });
+        table.Edit();
+        table.First();
+        QCOMPARE(program.column(QStringLiteral("Plan")), (QList<QVariant>{"a", "B"}));
+        table.setRecNo(99);
+        QCOMPARE(table.RecNo(), 2);
+    }
+
+    void refreshSeesOtherConnectionsAndKeepsTheCurrentRecord() {
+        TempProgram program;
+        program.insert(titled({"b", "d"}));
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        table.setIndexFieldNames(QStringLiteral("Plan"));
+        table.setRecNo(2);
+        program.insert(titled({"a", "c"}));
+        QCOMPARE(table.RecordCount(), 2);
+        table.Refresh();
+        QCOMPARE(plansInOrder(table), (QStringList{"a", "b", "c", "d"}));
+        QCOMPARE(plan(table), QStringLiteral("d"));
+        RawDb(program.databasePath()).exec("DELETE FROM Plans WHERE Plan = 'd'");
+        table.Refresh(); // the current record is gone: the position stays, clamped
+        QCOMPARE(table.RecNo(), 3);
+        QCOMPARE(plan(table), QStringLiteral("c"));
+    }
+
+    // Refresh without other writers keeps the snapshot instead of reading the file; it must
+    // come out exactly as a fresh read of the file would.
+    void refreshAfterOwnWritesEqualsAFreshRead() {
+        for (const QString& index : {QStringLiteral("Plan"), QStringLiteral("Date"), QString()}) {
+            TempProgram program;
+            program.insert(titled({"m", "c", "x", "c", "a"}));
+            auto module = openDataModule(program.databasePath());
+            TTable& table = module->Table_Main;
+            table.setIndexFieldNames(index);
+            QRandomGenerator random(7);
+            for (int step = 0; step < 60; ++step) {
+                const int action = random.bounded(4);
+                table.setRecNo(1 + random.bounded(table.RecordCount()));
+                if (action == 0 && table.RecordCount() > 3) {
+                    table.Delete();
+                    continue;
+                }
+                if (action == 1)
+                    table.Insert();
+                else
+                    table.Edit();
+                setPlan(table, QString(QChar(u'a' + random.bounded(26))));
+                table.FieldByName(QStringLiteral("Date"))
+                    .setAsDateTime(at(2026, 1, 1 + random.bounded(5)));
+                table.Post();
+                if (action == 3) {
+                    const qint64 current =
+                        table.FieldByName(QStringLiteral("ID")).AsVariant().toLongLong();
+                    table.Refresh();
+                    QCOMPARE(table.FieldByName(QStringLiteral("ID")).AsVariant().toLongLong(),
+                             current);
+                    auto fresh = openDataModule(program.databasePath());
+                    fresh->Table_Main.setIndexFieldNames(index);
+                    QCOMPARE(idsInOrder(table), idsInOrder(fresh->Table_Main));
+                }
+            }
+        }
+    }
+
+    void writesRefusedWhileAnotherConnectionHoldsTheLock() {
+        TempProgram program;
+        program.insert(titled({"a", "b"}));
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        module->Connection.setBusyTimeout(50);
+        RawDb other(program.databasePath());
+        QVERIFY(other.exec("BEGIN EXCLUSIVE"));
+
+        table.Edit();
+        setPlan(table, QStringLiteral("A"));
+        QCOMPARE(errorOf([&] { table.Post(); }), QStringLiteral("database is locked"));
+        QCOMPARE(table.state(), TTable::EditState);
+        QCOMPARE(plan(table), QStringLiteral("A"));
+        QCOMPARE(table.valueAt(0, F_Plan).toString(), QStringLiteral("a"));
+        table.Cancel();
+        QCOMPARE(errorOf([&] { table.Delete(); }), QStringLiteral("database is locked"));
+        table.Insert();
+        setPlan(table, QStringLiteral("new"));
+        QCOMPARE(errorOf([&] { table.Post(); }), QStringLiteral("database is locked"));
+        QCOMPARE(table.RecNo(), -1);
+        QCOMPARE(table.RecordCount(), 2);
+        QCOMPARE(program.column(QStringLiteral("Plan")), (QList<QVariant>{"a", "b"}));
+
+        QVERIFY(other.exec("ROLLBACK"));
+        table.Post(); // the retry goes through once the lock is gone
+        table.Delete();
+        QCOMPARE(program.column(QStringLiteral("Plan")), (QList<QVariant>{"a", "b"}));
+        QCOMPARE(plansInOrder(table), (QStringList{"a", "b"}));
+    }
+
+    void openFailures_data() {
+        QTest::addColumn<QByteArray>("content"); // empty: no file at all
+        QTest::addColumn<QByteArray>("schema");  // SQL that makes the file, if any
+        QTest::newRow("missing file") << QByteArray() << QByteArray();
+        QTest::newRow("not a database")
+            << QByteArray("Standard Jet DB\0garbage", 23) << QByteArray();
+        QTest::newRow("no table Plans")
+            << QByteArray() << QByteArray("CREATE TABLE Tasks (ID INTEGER)");
+        QTest::newRow("Plans without Completed")
+            << QByteArray()
+            << QByteArray(
+                   "CREATE TABLE Plans (Reminder, Date, Plan, ID INTEGER PRIMARY KEY, Comments)");
+    }
+
+    void openFailures() {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, schema);
+        TempProgram program;
+        const QString path = program.folder() + QStringLiteral("Other.mdb");
+        if (!content.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        if (!schema.isEmpty())
+            QVERIFY(
+                RawDb(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).exec(schema.constData()));
+        QFile before(path);
+        const QByteArray bytes = before.open(QIODevice::ReadOnly) ? before.readAll() : QByteArray();
+        before.close();
+
+        TDataModule_Main module;
+        module.Connection.setConnectionString(QStringLiteral("Data Source=") + path);
+        QVERIFY(errorOf([&] { module.Connection.Open(); }).contains('"' + path + '"'));
+        QVERIFY(!module.Connection.Connected());
+        QCOMPARE(QFile::exists(path), !content.isEmpty() || !schema.isEmpty());
+        QFile after(path);
+        QCOMPARE(after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray(), bytes);
+    }
+
+    void connectionStringAsStartUpBuildsIt() {
+        TempProgram program;
+        // The folder start-up derives ends with a separator: "//Plans.mdb".
+        program.insert(titled({"a"}));
+        TDataModule_Main doubled;
+        doubled.Connection.setConnectionString(startupString(program.folder()));
+        QCOMPARE(doubled.Connection.dataSource(), program.folder() + QStringLiteral("/Plans.mdb"));
+        doubled.Connection.Open();
+        doubled.Table_Main.Open();
+        QCOMPARE(plansInOrder(doubled.Table_Main), QStringList{"a"});
+        TDataModule_Main missing; // a message names the file once, as it is
+        missing.Connection.setConnectionString(startupString(program.folder() + "gone/"));
+        QVERIFY(errorOf([&] {
+                    missing.Connection.Open();
+                }).contains('"' + program.folder() + QStringLiteral("gone/Plans.mdb\"")));
+
+        const QString folder = program.folder() + QStringLiteral("Мои; задачи");
+        QVERIFY(QDir().mkpath(folder));
+        Schema::createDatabase(folder + QStringLiteral("/Plans.mdb"));
+        TDataModule_Main semicolon;
+        semicolon.Connection.setConnectionString(startupString(folder));
+        QCOMPARE(semicolon.Connection.dataSource(), folder + QStringLiteral("/Plans.mdb"));
+        semicolon.Connection.Open();
+        semicolon.Table_Main.Open();
+        semicolon.Table_Main.Insert();
+        semicolon.Table_Main.Post();
+        QCOMPARE(semicolon.Table_Main.RecordCount(), 1);
+        QCOMPARE(program.rowCount(), 1); // the other file is untouched
+    }
+
+    void schemaNeverOverwrites() {
+        TempProgram program;
+        program.insert(titled({"keep"}));
+        QVERIFY(!Schema::createIfMissing(program.databasePath()));
+        QVERIFY(errorOf([&] {
+                    Schema::createDatabase(program.databasePath());
+                }).contains(program.databasePath()));
+        QCOMPARE(program.column(QStringLiteral("Plan")), QList<QVariant>{"keep"});
+        const QString fresh = program.folder() + QStringLiteral("New.mdb");
+        QVERIFY(Schema::createIfMissing(fresh));
+        TDataModule_Main module;
+        module.Connection.setConnectionString(QStringLiteral("Data Source=") + fresh);
+        module.Connection.Open();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStore)
+#include "test_store.moc"

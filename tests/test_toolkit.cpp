@@ -1,0 +1,348 @@
+#include "ModalHelper.h"
+#include "toolkit/Clock.h"
+#include "toolkit/Error.h"
+#include "toolkit/Guarded.h"
+#include "toolkit/MaskEdit.h"
+#include "toolkit/MessageBox.h"
+#include "toolkit/Timer.h"
+#include "toolkit/UpDown.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalBlocker>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolButton>
+
+#include <stdexcept>
+
+namespace {
+
+// A window whose handlers fail half-way.
+struct Failing {
+    QStringList steps;
+
+    void write() {
+        steps << "before";
+        refuse();
+        steps << "after";
+    }
+    void convert(int amount) {
+        steps << QString::number(amount);
+        throw std::invalid_argument("'1 2' не число");
+    }
+    static void refuse() { throw TarvikError(QStringLiteral("Ошибка записи «Plans»")); }
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(MessageBox::Answer)
+
+class TestToolkit final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        MessageBox::setTestMode(true);
+        Clock::reset();
+    }
+    void cleanup() {
+        QVERIFY(!modalHelperFailed());
+        Clock::reset();
+    }
+
+    void clockFollowsTheFixedMoment() {
+        const QDateTime moment(QDate(2026, 12, 8), QTime(23, 59, 58, 250));
+        Clock::setFixed(moment.toUTC());
+        QCOMPARE(Clock::now(), moment);
+        QCOMPARE(Clock::now().timeSpec(), Qt::LocalTime);
+        QCOMPARE(Clock::today(), QDateTime(QDate(2026, 12, 8), QTime(0, 0)));
+        Clock::advance(1750);
+        QCOMPARE(Clock::today(), QDateTime(QDate(2026, 12, 9), QTime(0, 0)));
+        QCOMPARE(Clock::now(), Clock::today());
+        Clock::reset();
+        const QDateTime before = QDateTime::currentDateTime();
+        QVERIFY(before <= Clock::now() && Clock::now() <= QDateTime::currentDateTime());
+    }
+
+    void timerFiresOnlyWhileEnabledWithAnInterval() {
+        Timer on(5, true, nullptr), off(5, false, nullptr), zero(0, true, nullptr);
+        QSignalSpy onTicks(&on, &Timer::timeout), offTicks(&off, &Timer::timeout),
+            zeroTicks(&zero, &Timer::timeout);
+        QVERIFY(on.isRunning() && !off.isRunning() && !zero.isRunning());
+        QTRY_VERIFY(onTicks.count() >= 2);
+        QCOMPARE(offTicks.count() + zeroTicks.count(), 0);
+        zero.setInterval(5);
+        QVERIFY(zero.isRunning());
+    }
+
+    void timerKeepsItsPeriodUnlessReallyChanged() {
+        Timer timer(60000, true, nullptr);
+        QTRY_VERIFY(timer.remainingTime() < 60000 - 20);
+        const int left = timer.remainingTime();
+        timer.setEnabled(true);
+        timer.setInterval(60000);
+        QVERIFY(timer.remainingTime() <= left);
+
+        timer.setInterval(120000);
+        QVERIFY(timer.remainingTime() > 60000);
+        timer.setEnabled(false);
+        QCOMPARE(timer.remainingTime(), -1);
+        timer.setEnabled(true);
+        QVERIFY(timer.remainingTime() > 60000);
+    }
+
+    void messageBoxSeamRecordsAndAnswers() {
+        MessageBox::setNextAnswer(MessageBox::Cancel);
+        MessageBox::inform(nullptr, QStringLiteral("Нет заголовка задачи!"), QStringLiteral("!"));
+        QCOMPARE(MessageBox::ask(nullptr, QStringLiteral("Удаление"), "?"), MessageBox::Cancel);
+        QCOMPARE(MessageBox::ask(nullptr, QStringLiteral("Удаление"), "?"), MessageBox::Ok);
+        const QList<MessageBox::Shown> shown = MessageBox::shown();
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown[0].caption, QStringLiteral("Нет заголовка задачи!"));
+        QCOMPARE(shown[0].text, QStringLiteral("!"));
+        QVERIFY(!shown[0].question && shown[1].question);
+    }
+
+    void messageBoxOnScreen_data() {
+        QTest::addColumn<bool>("question");
+        QTest::addColumn<int>("key"); // 0: the close box
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<MessageBox::Answer>("answer");
+        const QStringList both{"OK", "Отмена"};
+        QTest::newRow("ask, Enter") << true << int(Qt::Key_Return) << both << MessageBox::Ok;
+        QTest::newRow("ask, Esc") << true << int(Qt::Key_Escape) << both << MessageBox::Cancel;
+        QTest::newRow("ask, close box") << true << 0 << both << MessageBox::Cancel;
+        QTest::newRow("inform") << false << int(Qt::Key_Escape) << QStringList{"OK"}
+                                << MessageBox::Ok;
+    }
+    void messageBoxOnScreen() {
+        QFETCH(bool, question);
+        QFETCH(int, key);
+        MessageBox::setTestMode(false);
+        const QString text = QStringLiteral("Удалить \"<b>план</b>\"?");
+        whenModal([&](QWidget* dialog) {
+            auto* box = qobject_cast<QMessageBox*>(dialog);
+            QVERIFY(box);
+            QCOMPARE(box->windowTitle(), QStringLiteral("Удаление задачи"));
+            QCOMPARE(box->text(), text);
+            QCOMPARE(box->textFormat(), Qt::PlainText);
+            QCOMPARE(box->icon(), QMessageBox::NoIcon);
+            QStringList buttons;
+            for (const QAbstractButton* button : box->buttons())
+                buttons << button->text();
+            buttons.sort();
+            QTEST(buttons, "buttons");
+            QCOMPARE(box->defaultButton()->text(), QStringLiteral("OK"));
+            if (key)
+                QTest::keyClick(box, Qt::Key(key));
+            else
+                box->close();
+        });
+        const QString caption = QStringLiteral("Удаление задачи");
+        if (question)
+            QTEST(MessageBox::ask(nullptr, caption, text), "answer");
+        else
+            MessageBox::inform(nullptr, caption, text);
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void guardedHandlerFailsAloneAndIsReported() {
+        Failing window;
+        QPushButton button;
+        QSpinBox amount;
+        connect(&button, &QPushButton::clicked, this, guarded(&window, &Failing::write));
+        connect(&amount, &QSpinBox::valueChanged, this, guarded(&window, &Failing::convert));
+        button.click();
+        ErrorReport::setCaption(QStringLiteral("Тарвик"));
+        amount.setValue(12);
+        ErrorReport::setCaption(QStringLiteral("Tarvik"));
+        ErrorReport::run([] {});
+
+        QCOMPARE(window.steps, (QStringList{"before", "12"}));
+        const QList<MessageBox::Shown> shown = MessageBox::shown();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0].caption, QStringLiteral("Tarvik"));
+        QCOMPARE(shown[0].text, QStringLiteral("Ошибка записи «Plans»"));
+        QCOMPARE(shown[1].caption, QStringLiteral("Тарвик"));
+        QCOMPARE(shown[1].text, QStringLiteral("'1 2' не число"));
+        QVERIFY(!shown[0].question);
+        QCOMPARE(TarvikError(shown[0].text).what(), shown[0].text.toUtf8());
+    }
+
+    void maskEditReadsFixedWidth_data() {
+        QTest::addColumn<int>("digits");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("value"); // -1: not a whole number
+        QTest::newRow("one digit goes right") << 2 << "7"
+                                              << " 7"
+                                              << "_7" << 7;
+        QTest::newRow("digit left") << 2 << "7 "
+                                    << "7 "
+                                    << "7_" << 7;
+        QTest::newRow("empty") << 2 << ""
+                               << "  "
+                               << "__" << -1;
+        QTest::newRow("not a digit") << 2 << "a7"
+                                     << " 7"
+                                     << "_7" << 7;
+        QTest::newRow("too long") << 2 << "365"
+                                  << "65"
+                                  << "65" << 65;
+        QTest::newRow("zeros") << 3 << "000"
+                               << "000"
+                               << "000" << 0;
+        QTest::newRow("gap") << 3 << "1 2"
+                             << "1 2"
+                             << "1_2" << -1;
+    }
+    void maskEditReadsFixedWidth() {
+        QFETCH(int, digits);
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        MaskEdit edit(digits);
+        edit.setText(text);
+        QTEST(edit.text(), "read");
+        QTEST(edit.displayText(), "shown");
+        bool ok = value < 0;
+        QCOMPARE(edit.value(&ok), qMax(value, 0));
+        QCOMPARE(ok, value >= 0);
+    }
+
+    void maskEditTypingOverwritesAndClicks() {
+        MaskEdit edit(2);
+        edit.setText(QStringLiteral("12"));
+        edit.show();
+        QSignalSpy changed(&edit, &MaskEdit::changed);
+        edit.selectAll();
+        QTest::keyClicks(&edit, QStringLiteral("7"));
+        QCOMPARE(edit.text(), QStringLiteral("7 "));
+        QCOMPARE(changed.count(), 1);
+        QTest::keyClicks(&edit, QStringLiteral("59a")); // the 9 finds the field full
+        QCOMPARE(edit.text(), QStringLiteral("75"));
+        QCOMPARE(changed.count(), 2);
+        edit.setCursorPosition(0);
+        QTest::keyClick(&edit, Qt::Key_3);
+        QTest::keyClick(&edit, Qt::Key_Backspace);
+        QCOMPARE(edit.text(), QStringLiteral(" 5"));
+        QCOMPARE(changed.count(), 4);
+
+        QSignalSpy clicked(&edit, &MaskEdit::clicked);
+        QTest::mousePress(&edit, Qt::LeftButton);
+        QCOMPARE(clicked.count(), 0);
+        QTest::mouseRelease(&edit, Qt::LeftButton);
+        QCOMPARE(clicked.count(), 1);
+    }
+
+    void maskEditChangedOncePerChangeAndReentrant() {
+        MaskEdit edit(2);
+        edit.setText(QStringLiteral("12"));
+        edit.show();
+        QStringList seen;
+        connect(&edit, &MaskEdit::changed, this, [&] {
+            seen << edit.text();
+            if (edit.text() == QStringLiteral("  "))
+                edit.setText(QStringLiteral("00"));
+        });
+        edit.setText(QStringLiteral("  "));
+        edit.setText(QStringLiteral("00"));
+        edit.selectAll();
+        QTest::keyClick(&edit, Qt::Key_Delete);
+        QCOMPARE(seen, (QStringList{"  ", "00", "  ", "00"}));
+
+        // A quiet change still counts as the text to compare the next one with.
+        {
+            const QSignalBlocker quiet(&edit);
+            edit.setText(QStringLiteral("7 "));
+        }
+        edit.setText(QStringLiteral("00"));
+        QCOMPARE(seen.size(), 5);
+    }
+
+    void maskEditSwitchesDigits() {
+        MaskEdit edit(2);
+        edit.setText(QStringLiteral("12"));
+        QSignalSpy changed(&edit, &MaskEdit::changed);
+        edit.setDigits(3);
+        QCOMPARE(edit.text(), QStringLiteral(" 12"));
+        QCOMPARE(edit.maxLength(), 3);
+        QCOMPARE(changed.count(), 1);
+        edit.setDigits(3);
+        QCOMPARE(changed.count(), 1);
+    }
+
+    void upDownStepsWithinItsRange() {
+        UpDown hour(-1, 24);
+        hour.show();
+        QList<int> positions;
+        connect(&hour, &UpDown::clicked, this, [&] { positions << hour.Position(); });
+        hour.setPosition(23);
+        QTest::mouseClick(hour.upButton(), Qt::LeftButton);
+        QTest::mouseClick(hour.upButton(), Qt::LeftButton);
+        hour.setPosition(0);
+        QTest::mouseClick(hour.downButton(), Qt::LeftButton);
+        QTest::mouseClick(hour.downButton(), Qt::LeftButton);
+        QCOMPARE(positions, (QList<int>{24, 24, -1, -1}));
+
+        hour.setPosition(99);
+        hour.setMax(10);
+        QCOMPARE(hour.Position(), 10);
+        QCOMPARE(positions.size(), 4);
+        const QRect up = hour.upButton()->geometry(), down = hour.downButton()->geometry();
+        QCOMPARE(up.united(down), QRect(0, 0, 17, 25));
+        QVERIFY(!up.intersects(down) && up.height() >= 12);
+    }
+
+    void checkBoxTogglesOnlyOnRealChange() {
+        QCheckBox box;
+        int runs = 0;
+        connect(&box, &QCheckBox::toggled, this, [&] { ++runs; });
+        box.setChecked(false);
+        QCOMPARE(runs, 0);
+        box.setChecked(true);
+        box.setChecked(true);
+        QCOMPARE(runs, 1);
+    }
+
+    void modalHelperAnswersNestedDialogs() {
+        QDialog outer, inner;
+        QList<QWidget*> acted;
+        whenModal([&](QWidget* dialog) {
+            acted << dialog;
+            // Scheduled while the outer dialog is active: it must wait for the inner one.
+            whenModal([&](QWidget* next) {
+                acted << next;
+                static_cast<QDialog*>(next)->reject();
+            });
+            QTimer::singleShot(30, &outer, [&] { outer.done(inner.exec() + 10); });
+        });
+        QCOMPARE(outer.exec(), QDialog::Rejected + 10);
+        QCOMPARE(acted, (QList<QWidget*>{&outer, &inner}));
+    }
+
+    void modalHelperReportsAMissingDialog() {
+        bool ran = false;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no modal widget"));
+        whenModal([&](QWidget*) { ran = true; }, 20);
+        QTRY_COMPARE(pendingModalActions(), 0);
+        QVERIFY(modalHelperFailed());
+        QVERIFY(!modalHelperFailed());
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("still waits"));
+        whenModal([&](QWidget*) { ran = true; });
+        QVERIFY(modalHelperFailed());
+        QDialog later;
+        whenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+        later.exec();
+        QVERIFY(!ran);
+    }
+};
+
+QTEST_MAIN(TestToolkit)
+#include "test_toolkit.moc"
