@@ -4,6 +4,7 @@
 // Russian, the program's users' one.
 
 #include "BenchSupport.h"
+#include "toolkit/Clock.h"
 #include "store/TDataModule_Main.h"
 
 #include <QCoreApplication>
@@ -81,6 +82,7 @@ void benchWrites(TTable& table) {
 } // namespace
 
 int main(int argc, char** argv) {
+    Clock::settleTimeZone();
     QCoreApplication app(argc, argv);
     Bench::TaskMix mix;
     if (argc > 1)

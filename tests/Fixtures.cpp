@@ -115,6 +115,17 @@ int TempProgram::rowCount() const {
     return int(column(QStringLiteral("ID")).size());
 }
 
+ForeignLock::ForeignLock(const QString& databasePath) {
+    if (sqlite3_open(databasePath.toUtf8().constData(), &m_db) != SQLITE_OK ||
+        sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw std::runtime_error("cannot lock the test database");
+}
+
+ForeignLock::~ForeignLock() {
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(m_db);
+}
+
 FixedClock::FixedClock(const QDateTime& moment) {
     Clock::setFixed(moment);
 }

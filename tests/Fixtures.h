@@ -49,6 +49,19 @@ private:
     bool m_hadConfigHome;
 };
 
+// Another connection holding the file's write lock while the object lives, as a second
+// instance in the middle of a write would.
+class ForeignLock final {
+public:
+    explicit ForeignLock(const QString& databasePath);
+    ~ForeignLock();
+    ForeignLock(const ForeignLock&) = delete;
+    ForeignLock& operator=(const ForeignLock&) = delete;
+
+private:
+    struct sqlite3* m_db = nullptr;
+};
+
 // The clock fixed at a moment while the object lives.
 class FixedClock final {
 public:

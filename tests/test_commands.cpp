@@ -1,4 +1,4 @@
-#include "Fixtures.h"
+#include "WindowSession.h"
 #include "ModalHelper.h"
 #include "app/Instances.h"
 #include "editor/BoundEdits.h"
@@ -17,7 +17,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <sqlite3.h>
 
 namespace {
 
@@ -39,25 +38,13 @@ class CommandsTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempProgram> program;
-    std::unique_ptr<TDataModule_Main> module;
-    std::unique_ptr<FixedClock> clock;
+    std::unique_ptr<WindowSession> session;
 
-    void open(const QList<TaskRow>& rows) {
-        program->insert(rows);
-        module = openDataModule(program->databasePath());
-        DataModule_Main = module.get();
-        Form_Main = new TForm_Main;
-        Form_Main->bindTable();
-        Form_Edit = new TForm_Edit(&module->DataSource);
-        Form_Main->show();
-        Form_Main->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(Form_Main));
-        grid()->setFocus();
-    }
+    void open(const QList<TaskRow>& rows) { QVERIFY(session->openShown(rows)); }
 
+    TempProgram& program() const { return session->program(); }
     TaskGrid* grid() const { return Form_Main->DBGrid_Main; }
-    TTable& table() const { return module->Table_Main; }
+    TTable& table() const { return session->table(); }
 
     QPoint cellCentre(int row, int column) const {
         return grid()->visualRect(grid()->model()->index(row, column)).center();
@@ -84,7 +71,7 @@ private:
 
     QStringList storedTitles() const {
         QStringList titles;
-        for (const QVariant& value : program->column("Plan"))
+        for (const QVariant& value : program().column("Plan"))
             titles << value.toString();
         return titles;
     }
@@ -94,23 +81,11 @@ private:
     }
 
 private slots:
-    void init() {
-        MessageBox::setTestMode(true);
-        MessageBox::clearShown();
-        program = std::make_unique<TempProgram>();
-        clock = std::make_unique<FixedClock>(at(2026, 12, 8, 14, 3, 58));
-    }
+    void init() { session = std::make_unique<WindowSession>(at(2026, 12, 8, 14, 3, 58)); }
 
     void cleanup() {
         QVERIFY(!modalHelperFailed());
-        delete Form_Edit;
-        delete Form_Main;
-        Form_Edit = nullptr;
-        Form_Main = nullptr;
-        DataModule_Main = nullptr;
-        module.reset();
-        clock.reset();
-        program.reset();
+        session.reset();
     }
 
     void insertKeyAddsATask() {
@@ -123,7 +98,7 @@ private slots:
         QVERIFY(seen.titleEnabled && seen.reminderBoxEnabled && !seen.reminderTicked);
         QCOMPARE(seen.height, 340);
         QCOMPARE(storedTitles(), QStringList({"Купить \"хлеб\"; молоко"}));
-        QCOMPARE(program->column("Date"), QList<QVariant>({"2026-12-08 00:00:00"}));
+        QCOMPARE(program().column("Date"), QList<QVariant>({"2026-12-08 00:00:00"}));
         QCOMPARE(table().RecordCount(), 1);
         QVERIFY(Form_Main->Timer1->Enabled());
         QVERIFY(Form_Main->Button_Edit->isEnabled() && Form_Main->Label_Del_Completed->isEnabled());
@@ -135,7 +110,7 @@ private slots:
         answerEditor(&seen, false, QStringLiteral("передумал"));
         Form_Main->Button_Add->click();
         QCOMPARE(table().RecordCount(), 0);
-        QCOMPARE(program->rowCount(), 0);
+        QCOMPARE(program().rowCount(), 0);
         QVERIFY(Form_Main->Timer1->Enabled());
         QVERIFY(!Form_Main->Button_Edit->isEnabled());
         QVERIFY(!Form_Main->Button_Delete->isEnabled());
@@ -178,8 +153,8 @@ private slots:
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cellCentre(0, 3));
         QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, cellCentre(0, 3));
         QTest::mouseRelease(grid()->viewport(), Qt::LeftButton, {}, cellCentre(0, 3));
-        QCOMPARE(program->column("Completed"), QList<QVariant>({0}));
-        QCOMPARE(program->column("Reminder"), QList<QVariant>({QVariant()}));
+        QCOMPARE(program().column("Completed"), QList<QVariant>({0}));
+        QCOMPARE(program().column("Reminder"), QList<QVariant>({QVariant()}));
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QVERIFY(Form_Main->Timer1->Enabled());
     }
@@ -200,7 +175,7 @@ private slots:
         QCOMPARE(MessageBox::shown().first().text,
                  QStringLiteral("Вы действительно хотите удалить задачу \"\"?"));
         QVERIFY(MessageBox::shown().first().question);
-        QCOMPARE(program->rowCount(), 2);
+        QCOMPARE(program().rowCount(), 2);
         QVERIFY(grid()->hasFocus());
         QVERIFY(Form_Main->Timer1->Enabled());
 
@@ -249,7 +224,7 @@ private slots:
         QWidget* focused = Form_Main->Button_Add;
         focused->setFocus();
         press(Qt::Key_Delete, Qt::ShiftModifier); // the grid lacks the focus: nothing happens
-        QCOMPARE(program->rowCount(), completed.size());
+        QCOMPARE(program().rowCount(), completed.size());
         Form_Main->Button_Del_Completed->click();
         QCOMPARE(storedTitles(), kept);
         QCOMPARE(table().RecordCount(), kept.size());
@@ -285,7 +260,7 @@ private slots:
         Form_Main->Menu_Completed->trigger(); // and taking it back does not restore it
         Form_Main->PopupMenu_MainPopup();
         QCOMPARE(Form_Main->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
-        QCOMPARE(program->column("Reminder").last(), QVariant());
+        QCOMPARE(program().column("Reminder").last(), QVariant());
         QVERIFY(Form_Main->Timer1->Enabled());
 
         Form_Main->Button_Del_Completed->click();
@@ -298,20 +273,22 @@ private slots:
         QVERIFY(!Form_Main->Menu_Remainder->isVisible() && Form_Main->Menu_Add->isEnabled());
     }
 
-    void refusedDeleteKeepsTheTask() {
-        open({{"задача", at(2026, 12, 9)}});
-        module->Connection.setBusyTimeout(50);
-        sqlite3* other = nullptr;
-        QCOMPARE(sqlite3_open(program->databasePath().toUtf8().constData(), &other), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-        Form_Main->Button_Delete->click();
-        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(other);
-        QCOMPARE(MessageBox::shown().size(), 2); // the question, then the database's refusal
-        QVERIFY(MessageBox::shown().last().text.contains("lock"));
-        QCOMPARE(table().RecordCount(), 1);
-        QCOMPARE(program->rowCount(), 1);
+    void refusedDeletesKeepTheTasks() {
+        open({{"задача", at(2026, 12, 9), {}, true}, {"ещё одна", at(2026, 12, 9), {}, true}});
+        session->module().Connection.setBusyTimeout(50);
+        {
+            const ForeignLock lock(program().databasePath());
+            Form_Main->Button_Delete->click();
+            Form_Main->Button_Del_Completed->click();
+        }
+        // The question, then the database's refusal of each command.
+        QCOMPARE(MessageBox::shown().size(), 3);
+        QVERIFY(MessageBox::shown().at(1).text.contains("lock"));
+        QVERIFY(MessageBox::shown().at(2).text.contains("lock"));
+        QCOMPARE(table().RecordCount(), 2);
+        QCOMPARE(program().rowCount(), 2);
         QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(Form_Main->Button_Del_Completed->isEnabled());
     }
 };
 

@@ -1,4 +1,4 @@
-#include "Fixtures.h"
+#include "WindowSession.h"
 #include "ModalHelper.h"
 #include "app/Instances.h"
 #include "editor/BoundEdits.h"
@@ -20,7 +20,6 @@
 #include <QtTest>
 
 #include <functional>
-#include <sqlite3.h>
 
 namespace {
 
@@ -164,7 +163,6 @@ class TestEditor final : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { MessageBox::setTestMode(true); }
     void init();
     void cleanup();
 
@@ -187,36 +185,14 @@ private slots:
 private:
     void open(const QList<TaskRow>& rows = {});
 
-    std::unique_ptr<FixedClock> m_clock;
-    std::unique_ptr<TempProgram> m_program;
-    std::unique_ptr<TDataModule_Main> m_module;
+    std::unique_ptr<WindowSession> m_session;
 };
 
-void TestEditor::init() {
-    m_clock = std::make_unique<FixedClock>(Now);
-    m_program = std::make_unique<TempProgram>();
-}
+void TestEditor::init() { m_session = std::make_unique<WindowSession>(Now); }
 
-void TestEditor::open(const QList<TaskRow>& rows) {
-    m_program->insert(rows);
-    m_module = openDataModule(m_program->databasePath());
-    DataModule_Main = m_module.get();
-    Form_Main = new TForm_Main;
-    Form_Main->bindTable();
-    Form_Edit = new TForm_Edit(&DataModule_Main->DataSource);
-    MessageBox::clearShown();
-}
+void TestEditor::open(const QList<TaskRow>& rows) { m_session->open(rows); }
 
-void TestEditor::cleanup() {
-    delete Form_Edit;
-    delete Form_Main;
-    Form_Edit = nullptr;
-    Form_Main = nullptr;
-    DataModule_Main = nullptr;
-    m_module.reset();
-    m_program.reset();
-    m_clock.reset();
-}
+void TestEditor::cleanup() { m_session.reset(); }
 
 void TestEditor::typedTimeIsClamped_data() {
     QTest::addColumn<bool>("hour");
@@ -317,7 +293,7 @@ void TestEditor::firstTaskOnEmptyTable() {
         Form_Edit->Button_Cancel->click();
     });
     QCOMPARE(table().RecordCount(), 0);
-    QCOMPARE(m_program->rowCount(), 0);
+    QCOMPARE(m_session->program().rowCount(), 0);
     QCOMPARE(commandButtons(), QList<bool>(4, false));
     QVERIFY(Form_Main->Timer1->Enabled());
     prepareAdd();
@@ -338,7 +314,7 @@ void TestEditor::firstTaskOnEmptyTable() {
         retype(Form_Edit->Edit_Minute, QStringLiteral("04"));
         Form_Edit->Button_OK->click();
         messages << lastMessage();
-        QCOMPARE(m_program->rowCount(), 0);
+        QCOMPARE(m_session->program().rowCount(), 0);
         retype(Form_Edit->Edit_Minute, QStringLiteral("05"));
         Form_Edit->Button_OK->click();
     });
@@ -348,9 +324,9 @@ void TestEditor::firstTaskOnEmptyTable() {
              QStringList({"Нет заголовка задачи! / Введите заголовок задачи!", passed, passed}));
     QCOMPARE(focused, QList<QWidget*>({Form_Edit->DBEdit1, Form_Edit->DateTimePicker_Reminder}));
     QVERIFY(!Form_Edit->isVisible());
-    QCOMPARE(m_program->column("Plan"), QList<QVariant>({"Купить молоко"}));
-    QCOMPARE(m_program->column("Reminder"), QList<QVariant>({"2026-12-08 14:05:00"}));
-    QCOMPARE(m_program->column("Date"), QList<QVariant>({"2026-12-08 00:00:00"}));
+    QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({"Купить молоко"}));
+    QCOMPARE(m_session->program().column("Reminder"), QList<QVariant>({"2026-12-08 14:05:00"}));
+    QCOMPARE(m_session->program().column("Date"), QList<QVariant>({"2026-12-08 00:00:00"}));
     QVERIFY(Form_Main->Timer1->Enabled());
     QCOMPARE(commandButtons(), QList<bool>(4, true));
 }
@@ -367,8 +343,8 @@ void TestEditor::titleAndDescriptionStoredAsTyped() {
             Form_Edit->Button_OK->click();
         });
     }
-    QCOMPARE(m_program->column("Plan"), QList<QVariant>({QString(50, 'x'), "   ", title}));
-    QCOMPARE(m_program->column("Comments"), QList<QVariant>(3, comments));
+    QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({QString(50, 'x'), "   ", title}));
+    QCOMPARE(m_session->program().column("Comments"), QList<QVariant>(3, comments));
 }
 
 void TestEditor::completedTaskOpensForViewing() {
@@ -385,8 +361,8 @@ void TestEditor::completedTaskOpensForViewing() {
     QCOMPARE(title, QStringLiteral("Готово"));
     QCOMPARE(comments, QStringLiteral("описание"));
     QVERIFY(!taskFields().contains(focused));
-    QCOMPARE(m_program->column("Completed"), QList<QVariant>({qint64(1)}));
-    QCOMPARE(m_program->column("Plan"), QList<QVariant>({"Готово"}));
+    QCOMPARE(m_session->program().column("Completed"), QList<QVariant>({qint64(1)}));
+    QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({"Готово"}));
     QVERIFY(Form_Main->Timer1->Enabled());
 }
 
@@ -457,7 +433,7 @@ void TestEditor::clearingTheBoxRemovesTheReminder() {
         Form_Edit->DateTimePicker_Reminder->setDate(QDate(2020, 1, 1));
         Form_Edit->Button_OK->click();
     });
-    QCOMPARE(m_program->column("Reminder"), QList<QVariant>({QVariant()}));
+    QCOMPARE(m_session->program().column("Reminder"), QList<QVariant>({QVariant()}));
     QCOMPARE(Form_Edit->Height(), TForm_Edit::HeightWithoutReminder);
 }
 
@@ -487,7 +463,7 @@ void TestEditor::everyEndingCancelsOnce() {
         QVERIFY(Form_Main->Timer1->Enabled());
     }
     QCOMPARE(finished.count(), 2);
-    QCOMPARE(m_program->column("Plan"), QList<QVariant>({"Старое"}));
+    QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({"Старое"}));
 }
 
 void TestEditor::enterPressesOkExceptInDescription() {
@@ -502,14 +478,14 @@ void TestEditor::enterPressesOkExceptInDescription() {
         openAfter << Form_Edit->isVisible();
     });
     QCOMPARE(openAfter, QList<bool>({true, false}));
-    QCOMPARE(m_program->column("Comments"), QList<QVariant>({"\n"}));
+    QCOMPARE(m_session->program().column("Comments"), QList<QVariant>({"\n"}));
     prepareEdit();
     inEditor([] {
         typeText(Form_Edit->DBEdit1, QStringLiteral("!"));
         Form_Edit->Button_Cancel->setFocus();
         QTest::keyClick(Form_Edit->Button_Cancel, Qt::Key_Return);
     });
-    QCOMPARE(m_program->column("Plan"), QList<QVariant>({"Задача"}));
+    QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({"Задача"}));
 }
 
 // The file locked by another connection: the database's text is reported, the dialog keeps
@@ -517,31 +493,29 @@ void TestEditor::enterPressesOkExceptInDescription() {
 void TestEditor::refusedWriteKeepsTheDialogAsTyped() {
     open({task("Сохранённая", at(2026, 12, 1))});
     DataModule_Main->Connection.setBusyTimeout(50);
-    sqlite3* other = nullptr;
-    QCOMPARE(sqlite3_open(m_program->databasePath().toUtf8().constData(), &other), SQLITE_OK);
     prepareAdd();
     QString report, title, comments;
     bool stillOpen = false;
     inEditor([&] {
         typeText(Form_Edit->DBEdit1, QStringLiteral("Новая"));
         typeText(Form_Edit->DBMemo1, QStringLiteral("текст"));
-        sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-        Form_Edit->Button_OK->click();
-        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        {
+            const ForeignLock lock(m_session->program().databasePath());
+            Form_Edit->Button_OK->click();
+        }
         report = lastMessage();
         stillOpen = Form_Edit->isVisible() && !Form_Main->Timer1->Enabled();
         title = Form_Edit->DBEdit1->text();
         comments = Form_Edit->DBMemo1->toPlainText();
         Form_Edit->Button_Cancel->click();
     });
-    sqlite3_close(other);
     QVERIFY2(report.contains(QStringLiteral("locked")), qPrintable(report));
     QVERIFY(stillOpen);
     QCOMPARE(title, QStringLiteral("Новая"));
     QCOMPARE(comments, QStringLiteral("текст"));
     QCOMPARE(table().RecordCount(), 1);
     QCOMPARE(table().Fields(F_Plan).AsString(), QStringLiteral("Сохранённая"));
-    QCOMPARE(m_program->column("Plan"), QList<QVariant>({"Сохранённая"}));
+    QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({"Сохранённая"}));
     QVERIFY(Form_Main->Timer1->Enabled());
 }
 

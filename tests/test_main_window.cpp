@@ -1,4 +1,4 @@
-#include "Fixtures.h"
+#include "WindowSession.h"
 #include "app/Instances.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <sqlite3.h>
 
 namespace {
 
@@ -25,22 +24,13 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempProgram> program;
-    std::unique_ptr<TDataModule_Main> module;
-    std::unique_ptr<FixedClock> clock;
+    std::unique_ptr<WindowSession> session;
 
-    void open(const QList<TaskRow>& rows) {
-        program->insert(rows);
-        module = openDataModule(program->databasePath());
-        DataModule_Main = module.get();
-        Form_Main = new TForm_Main;
-        Form_Main->bindTable();
-        Form_Main->show();
-        QVERIFY(QTest::qWaitForWindowExposed(Form_Main));
-    }
+    void open(const QList<TaskRow>& rows) { QVERIFY(session->openShown(rows)); }
 
+    TempProgram& program() const { return session->program(); }
     TaskGrid* grid() const { return Form_Main->DBGrid_Main; }
-    TTable& table() const { return module->Table_Main; }
+    TTable& table() const { return session->table(); }
 
     QPoint cellCentre(int row, int column) const {
         return grid()->visualRect(grid()->model()->index(row, column)).center();
@@ -59,21 +49,8 @@ private:
     }
 
 private slots:
-    void init() {
-        MessageBox::setTestMode(true);
-        MessageBox::clearShown();
-        program = std::make_unique<TempProgram>();
-        clock = std::make_unique<FixedClock>(at(2026, 12, 8, 14, 3, 58));
-    }
-
-    void cleanup() {
-        delete Form_Main;
-        Form_Main = nullptr;
-        DataModule_Main = nullptr;
-        module.reset();
-        clock.reset();
-        program.reset();
-    }
+    void init() { session = std::make_unique<WindowSession>(at(2026, 12, 8, 14, 3, 58)); }
+    void cleanup() { session.reset(); }
 
     void taskDateTextSpellsTheMonth_data() {
         QTest::addColumn<QDateTime>("value");
@@ -124,7 +101,7 @@ private slots:
         for (QWidget* control : recordControls)
             QVERIFY(!control->isEnabled());
         QVERIFY(Form_Main->Button_Add->isEnabled());
-        program->insert({{"новая", at(2026, 12, 9)}});
+        program().insert({{"новая", at(2026, 12, 9)}});
         table().Refresh();
         Form_Main->UpdateCommandButtons();
         for (QWidget* control : recordControls)
@@ -134,12 +111,12 @@ private slots:
     void completionClickTogglesAndClearsTheReminder() {
         open({{"с напоминанием", at(2026, 12, 9), at(2026, 12, 9, 9, 5)}});
         clickCell(0, 3);
-        QCOMPARE(program->column("Completed"), QList<QVariant>({1}));
-        QCOMPARE(program->column("Reminder"), QList<QVariant>({QVariant()}));
+        QCOMPARE(program().column("Completed"), QList<QVariant>({1}));
+        QCOMPARE(program().column("Reminder"), QList<QVariant>({QVariant()}));
         QCOMPARE(rowColour(0), grey);
         clickCell(0, 3);
-        QCOMPARE(program->column("Completed"), QList<QVariant>({0}));
-        QCOMPARE(program->column("Reminder"), QList<QVariant>({QVariant()}));
+        QCOMPARE(program().column("Completed"), QList<QVariant>({0}));
+        QCOMPARE(program().column("Reminder"), QList<QVariant>({QVariant()}));
         QCOMPARE(table().state(), TTable::Browse);
     }
 
@@ -165,22 +142,20 @@ private slots:
 
     void refusedCompletionIsReportedAndLosesNothing() {
         open({{"задача", at(2026, 12, 9), at(2026, 12, 9, 9, 5)}});
-        module->Connection.setBusyTimeout(50);
-        sqlite3* other = nullptr;
-        QCOMPARE(sqlite3_open(program->databasePath().toUtf8().constData(), &other), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-        clickCell(0, 3);
-        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(other);
+        session->module().Connection.setBusyTimeout(50);
+        {
+            const ForeignLock lock(program().databasePath());
+            clickCell(0, 3);
+        }
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY2(MessageBox::shown().first().text.contains("lock"),
                  qPrintable(MessageBox::shown().first().text));
         QCOMPARE(table().state(), TTable::Browse);
         QVERIFY(!table().FieldByName("Completed").AsBoolean());
         QVERIFY(!table().FieldByName("Reminder").IsNull());
-        QCOMPARE(program->column("Completed"), QList<QVariant>({0}));
+        QCOMPARE(program().column("Completed"), QList<QVariant>({0}));
         clickCell(0, 3);
-        QCOMPARE(program->column("Completed"), QList<QVariant>({1}));
+        QCOMPARE(program().column("Completed"), QList<QVariant>({1}));
     }
 };
 

@@ -186,6 +186,34 @@ private slots:
         QCOMPARE(program.column(QStringLiteral("Plan")), (QList<QVariant>{"2", "4"}));
     }
 
+    void batchIsAllOrNothing() {
+        TempProgram program;
+        program.insert(titled({"a", "b", "boom", "c"}));
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        QSignalSpy rowsChanged(&table, &TTable::rowsChanged);
+        const auto deleteAll = [&table] {
+            table.First();
+            for (int step = 0, count = table.RecordCount(); step < count; ++step)
+                table.Delete();
+        };
+        // The file refuses the third delete: the first two must not stay deleted.
+        RawDb other(program.databasePath());
+        QVERIFY(other.exec("CREATE TRIGGER keep BEFORE DELETE ON Plans WHEN old.Plan = 'boom' "
+                           "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+        QCOMPARE(errorOf([&] { table.Batch(deleteAll); }), QStringLiteral("refused"));
+        QCOMPARE(plansInOrder(table), (QStringList{"a", "b", "boom", "c"}));
+        QCOMPARE(program.rowCount(), 4);
+        QCOMPARE(rowsChanged.count(), 1);
+
+        QVERIFY(other.exec("DROP TRIGGER keep"));
+        rowsChanged.clear();
+        table.Batch(deleteAll);
+        QCOMPARE(table.RecordCount(), 0);
+        QCOMPARE(program.rowCount(), 0);
+        QCOMPARE(rowsChanged.count(), 1); // the views are told once, not once a row
+    }
+
     void emptyFieldsReadAsZeroValues() {
         TempProgram program;
         auto module = openDataModule(program.databasePath());

@@ -1,10 +1,12 @@
 #include "app/Startup.h"
+#include "toolkit/Clock.h"
 #include "toolkit/Error.h"
 #include "toolkit/MessageBox.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    Clock::settleTimeZone();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvik"));
     QApplication::setApplicationVersion(Startup::Version);

@@ -37,6 +37,14 @@ void drawCross(QPainter& p, const QRectF& box, qreal thickness) {
     p.drawLine(box.topRight(), box.bottomLeft());
 }
 
+QPixmap crossPicture(int side, const QRectF& box, qreal thickness) {
+    QPixmap pixmap = blank(side, side);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    drawCross(p, box, thickness);
+    return pixmap;
+}
+
 } // namespace
 
 namespace Pictures {
@@ -73,25 +81,8 @@ QPixmap pageCross() {
     return pixmap;
 }
 
-QPixmap bigRedCross() {
-    QPixmap pixmap = blank(20, 20);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    drawCross(p, QRectF(3, 3, 14, 14), 4);
-    return pixmap;
-}
-
-QPixmap redCross() {
-    QPixmap pixmap = blank(16, 16);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    drawCross(p, QRectF(3, 3, 10, 10), 3);
-    return pixmap;
-}
-
-QPixmap cancelCross() {
-    return redCross();
-}
+QPixmap bigRedCross() { return crossPicture(20, QRectF(3, 3, 14, 14), 4); }
+QPixmap redCross() { return crossPicture(16, QRectF(3, 3, 10, 10), 3); }
 
 QPixmap door() {
     QPixmap pixmap = blank(16, 16);
@@ -148,15 +139,6 @@ QPixmap checkBox(bool ticked) {
         p.setPen(QPen(QColor(0, 130, 0), 2));
         p.drawPolyline(QPolygonF({QPointF(4.5, 8), QPointF(7, 10.5), QPointF(11.5, 4.5)}));
     }
-    return pixmap;
-}
-
-QPixmap greenTick() {
-    QPixmap pixmap = blank(16, 16);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 150, 0), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPolyline(QPolygonF({QPointF(2.5, 8.5), QPointF(6.5, 12.5), QPointF(13.5, 3.5)}));
     return pixmap;
 }
 

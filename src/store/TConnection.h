@@ -29,7 +29,9 @@ public:
     sqlite3* handle() const { return m_db; }
 
     // Runs body inside BEGIN IMMEDIATE ... COMMIT; rolls back and rethrows on failure.
+    // Inside an open transaction body just runs: the outer one commits or rolls back.
     template <class Body> void transaction(Body body);
+    bool inTransaction() const;
 
     // Throws TarvikError with the connection's last error text.
     [[noreturn]] void fail() const;
@@ -52,6 +54,10 @@ private:
 };
 
 template <class Body> void TConnection::transaction(Body body) {
+    if (inTransaction()) {
+        body();
+        return;
+    }
     exec("BEGIN IMMEDIATE");
     try {
         body();

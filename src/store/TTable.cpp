@@ -310,6 +310,25 @@ void TTable::Refresh() {
     emit currentChanged();
 }
 
+void TTable::Batch(const std::function<void()>& steps) {
+    requireActive();
+    const bool wasBlocked = blockSignals(true);
+    const auto announce = [&] {
+        blockSignals(wasBlocked);
+        emit rowsChanged();
+        emit stateChanged();
+        emit currentChanged();
+    };
+    try {
+        d->connection->transaction(steps);
+    } catch (...) {
+        d->reread();
+        announce();
+        throw;
+    }
+    announce();
+}
+
 void TTable::First() {
     requireActive();
     finishPending();

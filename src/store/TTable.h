@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 class TConnection;
@@ -74,6 +75,10 @@ public:
     void Refresh();
     void First();
     void Next();
+    // Runs steps (a walk of Delete, Next, Post...) as one transaction, with the views told
+    // once at the end. If a step fails, nothing of it stays: the file is rolled back and
+    // the rows are read again, so the snapshot still equals the file.
+    void Batch(const std::function<void()>& steps);
 
     int RecordCount() const;
     int RecNo() const; // 1-based; -1 when empty or inserting

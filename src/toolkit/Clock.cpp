@@ -1,5 +1,7 @@
 #include "toolkit/Clock.h"
 
+#include <ctime>
+
 namespace {
 
 // Invalid while the clock follows the real time.
@@ -29,4 +31,13 @@ void Clock::advance(qint64 msecs) {
 
 void Clock::reset() {
     fixedMoment() = QDateTime();
+}
+
+void Clock::settleTimeZone() {
+#ifdef Q_OS_LINUX
+    if (qEnvironmentVariableIsEmpty("TZ")) {
+        qputenv("TZ", ":/etc/localtime");
+        tzset();
+    }
+#endif
 }
