@@ -1,12 +1,12 @@
 // Figures of the task commands on generated tables: the editor's OK path for a new task
 // (insert, post, refresh), and deleting the completed tasks.
 #include "BenchSupport.h"
-#include "toolkit/Clock.h"
 #include "app/Instances.h"
 #include "editor/BoundEdits.h"
 #include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
 #include "store/TDataModule_Main.h"
+#include "toolkit/Clock.h"
 #include "toolkit/MessageBox.h"
 
 #include <QApplication>

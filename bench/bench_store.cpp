@@ -4,8 +4,8 @@
 // Russian, the program's users' one.
 
 #include "BenchSupport.h"
-#include "toolkit/Clock.h"
 #include "store/TDataModule_Main.h"
+#include "toolkit/Clock.h"
 
 #include <QCoreApplication>
 #include <QLocale>

@@ -3,13 +3,14 @@
 #include "app/Instances.h"
 #include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
-#include "store/TDataModule_Main.h"
 #include "main_window/TaskGrid.h"
+#include "store/TDataModule_Main.h"
 #include "toolkit/MessageBox.h"
 
 #include <QTest>
 
-WindowSession::WindowSession(const QDateTime& now) : m_clock(now) {
+WindowSession::WindowSession(const QDateTime& now)
+    : m_clock(now) {
     MessageBox::setTestMode(true);
     MessageBox::clearShown();
 }
@@ -42,4 +43,6 @@ bool WindowSession::openShown(const QList<TaskRow>& rows) {
     return true;
 }
 
-TTable& WindowSession::table() { return m_module->Table_Main; }
+TTable& WindowSession::table() {
+    return m_module->Table_Main;
+}

@@ -1,5 +1,5 @@
-#include "WindowSession.h"
 #include "ModalHelper.h"
+#include "WindowSession.h"
 #include "app/Instances.h"
 #include "editor/BoundEdits.h"
 #include "editor/TForm_Edit.h"
@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
-
 
 namespace {
 

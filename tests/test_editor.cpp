@@ -1,5 +1,5 @@
-#include "WindowSession.h"
 #include "ModalHelper.h"
+#include "WindowSession.h"
 #include "app/Instances.h"
 #include "editor/BoundEdits.h"
 #include "editor/TForm_Edit.h"
@@ -188,11 +188,17 @@ private:
     std::unique_ptr<WindowSession> m_session;
 };
 
-void TestEditor::init() { m_session = std::make_unique<WindowSession>(Now); }
+void TestEditor::init() {
+    m_session = std::make_unique<WindowSession>(Now);
+}
 
-void TestEditor::open(const QList<TaskRow>& rows) { m_session->open(rows); }
+void TestEditor::open(const QList<TaskRow>& rows) {
+    m_session->open(rows);
+}
 
-void TestEditor::cleanup() { m_session.reset(); }
+void TestEditor::cleanup() {
+    m_session.reset();
+}
 
 void TestEditor::typedTimeIsClamped_data() {
     QTest::addColumn<bool>("hour");
@@ -343,7 +349,8 @@ void TestEditor::titleAndDescriptionStoredAsTyped() {
             Form_Edit->Button_OK->click();
         });
     }
-    QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({QString(50, 'x'), "   ", title}));
+    QCOMPARE(m_session->program().column("Plan"),
+             QList<QVariant>({QString(50, 'x'), "   ", title}));
     QCOMPARE(m_session->program().column("Comments"), QList<QVariant>(3, comments));
 }
 

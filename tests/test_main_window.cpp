@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-
 namespace {
 
 const QColor red(255, 0, 0);

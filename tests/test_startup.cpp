@@ -4,6 +4,7 @@
 #include "app/Startup.h"
 #include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
+#include "store/Schema.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/Error.h"
 
@@ -99,6 +100,19 @@ private slots:
         start();
         QCOMPARE(DataModule_Main->Connection.dataSource(), program->databasePath());
         QCOMPARE(titles(), QStringList({"задача"}));
+    }
+
+    void folderWithCyrillicQuotesAndSemicolons() {
+        const QString folder =
+            program->folder() + QStringLiteral("Мои 'планы'; \"дом\"") + QDir::separator();
+        QVERIFY(QDir().mkpath(folder));
+        Schema::createDatabase(folder + QStringLiteral("Plans.mdb"));
+        writeValue("Path", folder);
+        start();
+        QCOMPARE(readValue("Path"), folder);
+        QCOMPARE(DataModule_Main->Connection.dataSource(),
+                 folder + QDir::separator() + "Plans.mdb");
+        QCOMPARE(DataModule_Main->Table_Main.RecordCount(), 0);
     }
 
     void connectionStringIsBuiltPieceByPiece() {

@@ -1,9 +1,11 @@
 #include "app/TForm_Welcome.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
@@ -31,9 +33,13 @@ TForm_Welcome::TForm_Welcome(QWidget* parent)
         move(screen->geometry().center() - rect().center());
 }
 
+// A window system maps a new window a little later; the splash is painted once it is on
+// screen, for no events are handled during the pause that follows.
 void TForm_Welcome::showAndPaint() {
     show();
-    QApplication::processEvents();
+    QDeadlineTimer mapped(500);
+    while (!(windowHandle() && windowHandle()->isExposed()) && !mapped.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
     repaint();
     QApplication::processEvents();
 }

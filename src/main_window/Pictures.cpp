@@ -81,8 +81,12 @@ QPixmap pageCross() {
     return pixmap;
 }
 
-QPixmap bigRedCross() { return crossPicture(20, QRectF(3, 3, 14, 14), 4); }
-QPixmap redCross() { return crossPicture(16, QRectF(3, 3, 10, 10), 3); }
+QPixmap bigRedCross() {
+    return crossPicture(20, QRectF(3, 3, 14, 14), 4);
+}
+QPixmap redCross() {
+    return crossPicture(16, QRectF(3, 3, 10, 10), 3);
+}
 
 QPixmap door() {
     QPixmap pixmap = blank(16, 16);

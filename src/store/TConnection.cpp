@@ -147,7 +147,9 @@ void TConnection::useWal() {
     exec("PRAGMA synchronous=FULL");
 }
 
-bool TConnection::inTransaction() const { return m_db && sqlite3_get_autocommit(m_db) == 0; }
+bool TConnection::inTransaction() const {
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
 
 void TConnection::Close() {
     sqlite3_close_v2(m_db);
