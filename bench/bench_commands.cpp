@@ -13,7 +13,8 @@
 
 namespace {
 
-// The windows and the data module on a generated table, as start-up makes them.
+// The windows and the data module on a generated table, as start-up makes them, with the
+// main window shown.
 class Session final {
 public:
     explicit Session(const Bench::TaskMix& mix) {
@@ -25,6 +26,7 @@ public:
         DataModule_Main->Table_Main.Open();
         Form_Main = new TForm_Main;
         Form_Main->bindTable();
+        Form_Main->show(); // the grid follows every change, as it does for the user
         Form_Edit = new TForm_Edit(&DataModule_Main->DataSource);
     }
     ~Session() {
