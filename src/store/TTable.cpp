@@ -322,6 +322,8 @@ void TTable::Batch(const std::function<void()>& steps) {
     try {
         d->connection->transaction(steps);
     } catch (...) {
+        // What was pending belongs to the rolled-back walk.
+        leaveEditing();
         d->reread();
         announce();
         throw;
