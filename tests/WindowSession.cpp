@@ -1,5 +1,6 @@
 #include "WindowSession.h"
 
+#include "about/TForm_About.h"
 #include "app/Instances.h"
 #include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
@@ -17,9 +18,10 @@ WindowSession::WindowSession(const QDateTime& now)
 
 WindowSession::~WindowSession() {
     delete Form_Edit;
-    delete Form_Main;
+    delete Form_Main; // and Form_About with it
     Form_Edit = nullptr;
     Form_Main = nullptr;
+    Form_About = nullptr;
     DataModule_Main = nullptr;
 }
 
@@ -30,6 +32,7 @@ void WindowSession::open(const QList<TaskRow>& rows) {
     Form_Main = new TForm_Main;
     Form_Main->bindTable();
     Form_Edit = new TForm_Edit(&DataModule_Main->DataSource);
+    Form_About = new TForm_About(Form_Main);
     MessageBox::clearShown();
 }
 

@@ -15,7 +15,8 @@ public:
     WindowSession(const WindowSession&) = delete;
     WindowSession& operator=(const WindowSession&) = delete;
 
-    // Stores the rows, then opens the table and makes the main window and the editor.
+    // Stores the rows, then opens the table and makes the main window, the editor and the
+    // About window.
     void open(const QList<TaskRow>& rows);
     // As open(), then shows the main window active with the grid focused. False when the
     // window did not come up.

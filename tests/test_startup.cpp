@@ -51,10 +51,11 @@ private slots:
 
     void cleanup() {
         delete Form_Edit;
-        delete Form_Main;
+        delete Form_Main; // and Form_About with it
         delete DataModule_Main;
         Form_Edit = nullptr;
         Form_Main = nullptr;
+        Form_About = nullptr;
         DataModule_Main = nullptr;
         program.reset();
     }
@@ -149,6 +150,8 @@ private slots:
         Settings::write(Settings::RunKey, Settings::RunValue, QStringLiteral("/old/place/Quenlor"));
         start();
         QVERIFY(Form_Main->CheckBox_AutoRun->isChecked());
+        QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), executable);
+        QVERIFY(Form_About != nullptr);
     }
 
     void missingDatabaseFailsWithoutCreatingIt() {

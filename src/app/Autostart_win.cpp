@@ -1,4 +1,5 @@
 #include "app/Autostart.h"
+#include "app/RunCommand.h"
 #include "toolkit/Error.h"
 
 #include <QSettings>
@@ -13,12 +14,12 @@ const QString runKey =
 namespace Autostart {
 
 QString read() {
-    return QSettings(runKey, QSettings::NativeFormat).value("Tarvik").toString();
+    return RunCommand::path(QSettings(runKey, QSettings::NativeFormat).value("Tarvik").toString());
 }
 
 void write(const QString& executablePath) {
     QSettings run(runKey, QSettings::NativeFormat);
-    run.setValue("Tarvik", executablePath);
+    run.setValue("Tarvik", RunCommand::quoted(executablePath));
     run.sync();
     if (run.status() != QSettings::NoError)
         throw TarvikError(QStringLiteral("Не удалось записать параметр Tarvik в реестр"));

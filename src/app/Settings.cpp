@@ -50,28 +50,22 @@ QString storePath() {
 }
 
 QString read(const QString& key, const QString& name) {
-#ifndef Q_OS_WIN
     if (isRunValue(key, name))
         return Autostart::read();
-#endif
     return openStore()->value(settingName(key, name)).toString();
 }
 
 void write(const QString& key, const QString& name, const QString& value) {
-#ifndef Q_OS_WIN
     if (isRunValue(key, name))
         return Autostart::write(value);
-#endif
     auto store = openStore();
     store->setValue(settingName(key, name), value);
     syncOrFail(*store, name);
 }
 
 void remove(const QString& key, const QString& name) {
-#ifndef Q_OS_WIN
     if (isRunValue(key, name))
         return Autostart::remove();
-#endif
     auto store = openStore();
     store->remove(settingName(key, name));
     store->sync();

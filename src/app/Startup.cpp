@@ -1,8 +1,9 @@
 #include "app/Startup.h"
 
+#include "about/TForm_About.h"
+#include "about/TForm_Welcome.h"
 #include "app/Instances.h"
 #include "app/Settings.h"
-#include "app/TForm_Welcome.h"
 #include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
 #include "store/TDataModule_Main.h"
@@ -90,6 +91,7 @@ void start(const Options& options) {
     stampVersion();
     ErrorReport::setCaption(ApplicationTitle);
     Form_Main = new TForm_Main;
+    Form_Main->setExecutablePath(options.executablePath);
     DataModule_Main = new TDataModule_Main;
     DataModule_Main->Connection.setConnectionString(connectionString(places.programFolder));
     DataModule_Main->Connection.Open();
@@ -98,6 +100,7 @@ void start(const Options& options) {
     restoreAutoRun();
     restoreSort(places.sortValue);
     Form_Edit = new TForm_Edit(&DataModule_Main->DataSource);
+    Form_About = new TForm_About(Form_Main);
 }
 
 void showMainWindow() {

@@ -1,3 +1,4 @@
+#include "about/AboutParts.h"
 #include "app/Startup.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Error.h"
@@ -10,6 +11,10 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvik"));
     QApplication::setApplicationVersion(Startup::Version);
+    QApplication::setWindowIcon(AboutParts::applicationIcon());
+    // The program ends when Form_Main really closes, never because its last visible
+    // window went (a message box closed while the main window waits in the tray).
+    QApplication::setQuitOnLastWindowClosed(false);
     try {
         Startup::start({QApplication::applicationFilePath()});
     } catch (const TarvikError& error) {

@@ -146,8 +146,4 @@ QPixmap checkBox(bool ticked) {
     return pixmap;
 }
 
-QPixmap applicationIcon(int size) {
-    return clock(true, size);
-}
-
 } // namespace Pictures

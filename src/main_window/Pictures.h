@@ -15,5 +15,4 @@ QPixmap clock(bool orange, int size = 16);
 QPixmap checkBox(bool ticked); // 16 x 16
 QPixmap greenTick();           // 16 x 16
 QPixmap cancelCross();         // 16 x 16
-QPixmap applicationIcon(int size);
 } // namespace Pictures

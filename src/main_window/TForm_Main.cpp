@@ -94,7 +94,6 @@ TForm_Main::TForm_Main(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("Tarvik. Планировщик задач"));
-    setWindowIcon(Pictures::applicationIcon(32));
     setFixedSize(788, 420);
     move(396, 112);
     setFont(comicFont(12));
@@ -106,10 +105,13 @@ TForm_Main::TForm_Main(QWidget* parent)
                           QIcon(Pictures::checkBox(true)), QIcon(Pictures::checkBox(false))};
     Timer1 = new Timer(1000, true, this);
     Timer_Time = new Timer(1, true, this);
+    Timer_Form = new Timer(500, true, this);
     Timer_Hint = new Timer(5000, false, this);
+    m_executablePath = QCoreApplication::applicationFilePath();
     buildLayout();
     buildCommandColumn();
     buildPopupMenu();
+    FormCreate();
     connectHandlers();
 }
 
@@ -176,6 +178,8 @@ void TForm_Main::buildCommandColumn() {
         placed(new QCheckBox(QStringLiteral("Сворачивать при выходе"), GroupBox1), 3, 59, 129, 17);
     CheckBox_In_Tray->setFont(comicFont(9));
     CheckBox_In_Tray->setChecked(true);
+    // The About button comes last in the column's tab order, though it stands at the top.
+    setTabOrder(CheckBox_In_Tray, Button_About);
 
     Panel3 = placed(new QFrame(Panel2), 1, 375, 138, 43);
     Panel3->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -225,6 +229,7 @@ void TForm_Main::connectHandlers() {
     connect(DBGrid_Main, &TaskGrid::popupRequested, this,
             guarded(this, &TForm_Main::showPopupMenu));
     connectCommands();
+    connectTrayAndExit();
 }
 
 void TForm_Main::bindTable() {
@@ -240,6 +245,13 @@ TTable& TForm_Main::table() const {
 void TForm_Main::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     ErrorReport::run([this] { FormShow(); });
+}
+
+void TForm_Main::bringToFront() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }
 
 void TForm_Main::FormShow() {

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QIcon>
+#include <QSystemTrayIcon>
 #include <QWidget>
 
 #include <array>
@@ -30,6 +31,11 @@ public:
 
     // Binds the grid to Table_Main; start-up calls it once the data module exists.
     void bindTable();
+    // The executable's full path, written to the autostart entry (the running program's
+    // own path until start-up gives the one it was started from).
+    void setExecutablePath(const QString& path);
+    // Makes the window visible and active (from the tray, or minimised, alike).
+    void bringToFront();
 
     QFrame* Panel1;
     TaskGrid* DBGrid_Main;
@@ -58,6 +64,9 @@ public:
     Timer* Timer_Form;
     Timer* Timer_Hint;
 
+    // The notification-area icon, from the window's creation to the program's real end.
+    QSystemTrayIcon* TrayIcon;
+
     // grey clock, orange clock, ticked box, empty box
     std::array<QIcon, 4> ImageList_Reminder;
 
@@ -77,6 +86,18 @@ public:
     void DBGrid_MainDblClick();
     void Timer_HintTimer();
     void Timer_TimeTimer();
+    void Timer_FormTimer();
+
+    void FormCreate();
+    void FormClose(QCloseEvent* event);
+    void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    void CheckBox_In_TrayClick();
+    void CheckBox_AutoRunClick();
+    void Button_ExitClick();
+    void Menu_ExitClick();
+    void Button_AboutClick();
+    // The session manager asks the program to save before the session ends.
+    void ApplicationCommitData();
 
     void Button_AddClick();
     void Menu_AddClick();
@@ -99,6 +120,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildLayout();
@@ -118,6 +140,12 @@ private:
     void deleteTask();
     void deleteCompleted();
     void runShortcut(QAction* item);
+    void connectTrayAndExit();
+    void exitCommand();
+    void hideToTray();
+    void removeTrayIcon();
 
     GridModel* m_model = nullptr;
+    QString m_executablePath;
+    bool m_sessionEnding = false;
 };

@@ -1,0 +1,97 @@
+#include "about/AboutParts.h"
+
+#include "about/Photo.h"
+#include "app/Startup.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QUrl>
+#include <qdrawutil.h>
+
+namespace AboutParts {
+
+QIcon applicationIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 64})
+        icon.addFile(QStringLiteral(":/pictures/icon%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+QPixmap programPicture() {
+    return QPixmap(QStringLiteral(":/pictures/program.png"));
+}
+
+QByteArray photoFile() {
+    QFile file(QStringLiteral(":/pictures/photo.jpg"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString versionText() {
+    return QStringLiteral("Версия ") + Startup::Version;
+}
+
+// The program has no web site: its page is the README the build puts beside it.
+QString makerPageAddress() {
+    return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath())
+                                   .absoluteFilePath(QStringLiteral("README.md")))
+        .toString();
+}
+
+QString makerPageShortForm() {
+    return QStringLiteral("Tarvik");
+}
+
+QFont textFont(const QString& family, int pixelHeight, bool bold) {
+    QFont result(family);
+    result.setPixelSize(pixelHeight);
+    result.setBold(bold);
+    return result;
+}
+
+QLabel* label(QWidget* parent, const QString& text, int left, int top, const QFont& font) {
+    auto* result = new QLabel(text, parent);
+    result->setFont(font);
+    result->move(left, top);
+    result->adjustSize();
+    return result;
+}
+
+QLabel* picture(QWidget* parent, const QPixmap& pixmap, const QRect& box) {
+    auto* result = new QLabel(parent);
+    result->setGeometry(box);
+    result->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    result->setPixmap(pixmap);
+    return result;
+}
+
+QLabel* photo(QWidget* parent, const QRect& box) {
+    return picture(parent, Photo::fitted(Photo::decode(photoFile()), box.size()), box);
+}
+
+} // namespace AboutParts
+
+void BevelPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    qDrawShadePanel(&painter, rect(), palette(), true, 1);
+    qDrawShadePanel(&painter, rect().adjusted(1, 1, -1, -1), palette(), false, 1);
+}
+
+LinkLabel::LinkLabel(QWidget* parent, const QString& caption, const QString& address,
+                     const QFont& font)
+    : QLabel(caption, parent) {
+    setFont(font);
+    setToolTip(address);
+    setCursor(Qt::PointingHandCursor);
+    QPalette blue = palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    setPalette(blue);
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}

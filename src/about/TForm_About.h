@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+
+class BevelPanel;
+class LinkLabel;
+class QLabel;
+class QPushButton;
+
+// The About window: the program picture, name, version, purpose, credit, photo and the
+// link to the program's page. Shown modally by the main window; Enter or the close box
+// ends it, Esc does nothing.
+class TForm_About final : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm_About(QWidget* parent = nullptr);
+
+    BevelPanel* Panel1;
+    QLabel* ProgramIcon;
+    QLabel* ProductName;
+    QLabel* Version;
+    QLabel* Comments;
+    QLabel* Label1; // the credit's heading
+    QLabel* Label3; // the credit
+    QLabel* Image1;
+    LinkLabel* Label2;
+    QPushButton* OKButton;
+
+    void Label2Click();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};

@@ -1,0 +1,374 @@
+// The main window's life outside the task list: tray icon, close and exit in both tick
+// states with and without a notification area, the first-start rule, autorun, the hint
+// timer, the clock, the About button and the end of a session.
+#include "ModalHelper.h"
+#include "WindowSession.h"
+#include "about/TForm_About.h"
+#include "app/Instances.h"
+#include "app/RunCommand.h"
+#include "app/Settings.h"
+#include "main_window/TForm_Main.h"
+#include "main_window/TaskGrid.h"
+#include "main_window/TrayHost.h"
+#include "toolkit/MessageBox.h"
+#include "toolkit/Timer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+enum Path { CloseBox, EscKey, ExitButton, ExitMenu };
+
+void runPath(Path path) {
+    switch (path) {
+    case CloseBox:
+        Form_Main->close();
+        break;
+    case EscKey:
+        QTest::keyClick(Form_Main->DBGrid_Main, Qt::Key_Escape);
+        break;
+    case ExitButton:
+        QTest::mouseClick(Form_Main->Button_Exit, Qt::LeftButton);
+        break;
+    case ExitMenu:
+        Form_Main->Menu_Exit->trigger();
+        break;
+    }
+}
+
+// Runs the action inside the message loop: true when it ends the program (the loop
+// returns 0 at once).
+bool endsProgram(const std::function<void()>& action) {
+    QTimer start;
+    start.setSingleShot(true);
+    QObject::connect(&start, &QTimer::timeout, action);
+    QTimer failsafe;
+    failsafe.setSingleShot(true);
+    QObject::connect(&failsafe, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    start.start(0);
+    failsafe.start(3000);
+    return QCoreApplication::exec() == 0;
+}
+
+bool anyWindowVisible() {
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(),
+                       [](const QWidget* w) { return w->isVisible(); });
+}
+
+QString autostartFile() {
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart/Tarvik.desktop");
+}
+
+QString firstStart() {
+    return Settings::read(Settings::TarvikKey, QStringLiteral("First_Start"));
+}
+
+} // namespace
+
+class TrayTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WindowSession> session;
+
+    void open() { QVERIFY(session->openShown({{"задача", at(2026, 12, 9), {}, false, "о"}})); }
+
+private slots:
+    void init() {
+        TrayHost::setKindForTest(TrayHost::DoubleClick);
+        session = std::make_unique<WindowSession>(at(2026, 12, 8, 9, 5, 7));
+    }
+    void cleanup() {
+        session.reset();
+        TrayHost::setKindForTest(std::nullopt);
+        QVERIFY(!modalHelperFailed());
+    }
+
+    void closeAndExitPaths_data() {
+        QTest::addColumn<int>("path");
+        QTest::addColumn<bool>("tray");
+        const QList<std::pair<const char*, Path>> paths = {
+            {"close box", CloseBox}, {"Esc", EscKey}, {"Выход", ExitButton}, {"menu", ExitMenu}};
+        for (const auto& [name, path] : paths) {
+            QTest::addRow("%s, tray", name) << int(path) << true;
+            QTest::addRow("%s, no tray", name) << int(path) << false;
+        }
+    }
+
+    void closeAndExitPaths() {
+        QFETCH(int, path);
+        QFETCH(bool, tray);
+        TrayHost::setKindForTest(tray ? TrayHost::DoubleClick : TrayHost::None);
+        open();
+        QVERIFY(Form_Main->CheckBox_In_Tray->isChecked());
+        QVERIFY(Form_Main->TrayIcon->isVisible());
+
+        // Ticked: only hidden (with a tray) or minimised (without one); the icon stays.
+        runPath(Path(path));
+        QVERIFY(Form_Main->TrayIcon->isVisible());
+        if (tray) {
+            QVERIFY(Form_Main->isHidden());
+            QVERIFY(!anyWindowVisible()); // no window, no taskbar button
+        } else {
+            QVERIFY(Form_Main->isVisible());
+            QVERIFY(Form_Main->isMinimized());
+        }
+
+        // Back again, unticked: the icon goes and the program ends.
+        Form_Main->bringToFront();
+        QVERIFY(Form_Main->isVisible() && !Form_Main->isMinimized());
+        QVERIFY(QTest::qWaitForWindowActive(Form_Main));
+        Form_Main->CheckBox_In_Tray->setChecked(false);
+        QVERIFY(endsProgram([path] { runPath(Path(path)); }));
+        QVERIFY(!Form_Main->TrayIcon->isVisible());
+    }
+
+    void trayIconActivation_data() {
+        QTest::addColumn<int>("host");
+        QTest::addColumn<int>("reason");
+        QTest::addColumn<bool>("shows");
+        using R = QSystemTrayIcon;
+        QTest::newRow("XEmbed, double click")
+            << int(TrayHost::DoubleClick) << int(R::DoubleClick) << true;
+        QTest::newRow("XEmbed, single click")
+            << int(TrayHost::DoubleClick) << int(R::Trigger) << false;
+        QTest::newRow("XEmbed, right click")
+            << int(TrayHost::DoubleClick) << int(R::Context) << false;
+        QTest::newRow("SNI, activation")
+            << int(TrayHost::SingleActivation) << int(R::Trigger) << true;
+        QTest::newRow("SNI, double click")
+            << int(TrayHost::SingleActivation) << int(R::DoubleClick) << true;
+        QTest::newRow("SNI, middle click")
+            << int(TrayHost::SingleActivation) << int(R::MiddleClick) << false;
+        QTest::newRow("SNI, context")
+            << int(TrayHost::SingleActivation) << int(R::Context) << false;
+    }
+
+    void trayIconActivation() {
+        QFETCH(int, host);
+        QFETCH(int, reason);
+        QFETCH(bool, shows);
+        TrayHost::setKindForTest(TrayHost::Kind(host));
+        open();
+        Form_Main->Button_Exit->click();
+        QVERIFY(Form_Main->isHidden());
+        emit Form_Main->TrayIcon->activated(QSystemTrayIcon::ActivationReason(reason));
+        QCOMPARE(Form_Main->isVisible(), shows);
+        if (shows)
+            QVERIFY(QTest::qWaitForWindowActive(Form_Main));
+    }
+
+    void trayIconCarriesTheProgramsTip() {
+        open();
+        QCOMPARE(Form_Main->TrayIcon->toolTip(), QStringLiteral("Tarvik"));
+        QVERIFY(!Form_Main->TrayIcon->icon().isNull());
+    }
+
+    void firstStartStaysAndWritesTheMarker() {
+        open();
+        QCOMPARE(Form_Main->Timer_Form->Interval(), 500);
+        QTRY_VERIFY(!Form_Main->Timer_Form->Enabled());
+        QCOMPARE(firstStart(), QStringLiteral("Yes"));
+        QVERIFY(Form_Main->isVisible());
+    }
+
+    void laterStartsHideHalfASecondAfterShowing_data() {
+        QTest::addColumn<bool>("tray");
+        QTest::newRow("tray") << true;
+        QTest::newRow("no tray") << false;
+    }
+
+    void laterStartsHideHalfASecondAfterShowing() {
+        QFETCH(bool, tray);
+        TrayHost::setKindForTest(tray ? TrayHost::DoubleClick : TrayHost::None);
+        Settings::write(Settings::TarvikKey, QStringLiteral("First_Start"), QStringLiteral("Yes"));
+        open();
+        QTRY_VERIFY(!Form_Main->Timer_Form->Enabled());
+        // Without a notification area the window stays where the user can reach it.
+        QCOMPARE(Form_Main->isHidden(), tray);
+        QVERIFY(!Form_Main->isMinimized());
+        QCOMPARE(firstStart(), QStringLiteral("Yes"));
+    }
+
+    void refusedFirstStartWriteIsReportedOnce() {
+        open();
+        // A folder where the settings file should be: every write is refused.
+        QVERIFY(QDir().mkpath(Settings::storePath()));
+        emit Form_Main->Timer_Form->timeout();
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(!Form_Main->Timer_Form->Enabled());
+        QVERIFY(Form_Main->isVisible());
+    }
+
+    void autorunTickWritesAQuotedEntryAndUntickRemovesIt() {
+        open();
+        const QString path = session->program().folder() + QStringLiteral("Мои программы/Quenlor");
+        Form_Main->setExecutablePath(path);
+        Form_Main->CheckBox_AutoRun->setChecked(true);
+        QFile entry(autostartFile());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QVERIFY(entry.readAll().contains("\nExec=\"" + path.toUtf8() + "\"\n"));
+        QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), path);
+        QVERIFY(MessageBox::shown().isEmpty());
+        Form_Main->CheckBox_AutoRun->setChecked(false);
+        QVERIFY(!QFile::exists(autostartFile()));
+    }
+
+    void autorunEntryThatCannotBeWrittenUnticksTheBox() {
+        open();
+        // A file where the autostart folder should be.
+        QFile blocker(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Form_Main->CheckBox_AutoRun->setChecked(true);
+        QVERIFY(!Form_Main->CheckBox_AutoRun->isChecked());
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY2(MessageBox::shown().first().text.startsWith(QStringLiteral("Не удалось записать")),
+                 qPrintable(MessageBox::shown().first().text));
+        QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), QString());
+    }
+
+    void autorunEntryThatReadsBackEmptyShowsTheMessage() {
+        open();
+        Form_Main->setExecutablePath(QString());
+        Form_Main->CheckBox_AutoRun->setChecked(true);
+        QVERIFY(!Form_Main->CheckBox_AutoRun->isChecked());
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown().first().caption,
+                 QStringLiteral("Нет прав на запись в реестр"));
+        QCOMPARE(MessageBox::shown().first().text,
+                 QStringLiteral("Программе не может быть добавлена в автозапуск. Запустите ее от "
+                                "имени Администратора и повторите попытку!"));
+        QVERIFY(!QFile::exists(autostartFile()));
+    }
+
+    void handWrittenEntriesReadAsPresentAndAreRewritten_data() {
+        QTest::addColumn<QString>("exec");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("bare") << "/opt/tarvik/Quenlor"
+                              << "/opt/tarvik/Quenlor";
+        QTest::newRow("quoted, with blanks") << "\"/opt/my tarvik/Quenlor\""
+                                             << "/opt/my tarvik/Quenlor";
+        QTest::newRow("quoted, with arguments") << "\"/opt/tarvik/Quenlor\" --tray -x"
+                                                << "/opt/tarvik/Quenlor";
+        QTest::newRow("bare, with arguments") << "Quenlor --tray"
+                                              << "Quenlor --tray";
+        QTest::newRow("unclosed quote") << "\"/opt/tarvik/Quen"
+                                        << "/opt/tarvik/Quen";
+    }
+
+    void handWrittenEntriesReadAsPresentAndAreRewritten() {
+        QFETCH(QString, exec);
+        QFETCH(QString, path);
+        open();
+        QVERIFY(QDir().mkpath(QFileInfo(autostartFile()).path()));
+        QFile entry(autostartFile());
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nExec=" + exec.toUtf8() + "\n");
+        entry.close();
+        QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), path);
+        Form_Main->setExecutablePath(QStringLiteral("/usr/local/bin/Quenlor"));
+        Form_Main->CheckBox_AutoRun->setChecked(true);
+        QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue),
+                 QStringLiteral("/usr/local/bin/Quenlor"));
+    }
+
+    void windowsRunValueIsQuotedAndReadInBothForms() {
+        QCOMPARE(RunCommand::quoted(QStringLiteral("/opt/a b/Quenlor")),
+                 QDir::toNativeSeparators("\"/opt/a b/Quenlor\""));
+        QCOMPARE(RunCommand::path(QStringLiteral("\"C:\\Program Files\\Tarvik\\Quenlor.exe\"")),
+                 QStringLiteral("C:\\Program Files\\Tarvik\\Quenlor.exe"));
+        QCOMPARE(RunCommand::path(QStringLiteral("\"C:\\Tarvik\\Quenlor.exe\" /min")),
+                 QStringLiteral("C:\\Tarvik\\Quenlor.exe"));
+        QCOMPARE(RunCommand::path(QStringLiteral("C:\\Tarvik\\Quenlor.exe")),
+                 QStringLiteral("C:\\Tarvik\\Quenlor.exe"));
+        QCOMPARE(RunCommand::path(QString()), QString());
+    }
+
+    void hintVanishesFiveSecondsAfterTheFirstOfTwoClicks() {
+        open();
+        TaskGrid* grid = Form_Main->DBGrid_Main;
+        const QPoint cell = grid->visualRect(grid->model()->index(0, 2)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
+        QCOMPARE(Form_Main->gridHint(), QStringLiteral("о"));
+        QCOMPARE(Form_Main->Timer_Hint->Interval(), 5000);
+        QVERIFY(Form_Main->Timer_Hint->isRunning());
+        QTest::qWait(30);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
+        // The second click does not start the five seconds again.
+        QVERIFY(Form_Main->Timer_Hint->remainingTime() <= 5000 - 30);
+        emit Form_Main->Timer_Hint->timeout();
+        QCOMPARE(Form_Main->gridHint(), QString());
+        QVERIFY(!Form_Main->Timer_Hint->Enabled());
+    }
+
+    void clockShowsDateWithDotsAndTimeToTheMinute() {
+        open();
+        Form_Main->Timer_Time->setInterval(1);
+        emit Form_Main->Timer_Time->timeout();
+        QCOMPARE(Form_Main->Label_Now_Date->text(), QStringLiteral("08.12.2026"));
+        QCOMPARE(Form_Main->Label_Now_Time->text(), QStringLiteral("09:05"));
+        QCOMPARE(Form_Main->Timer_Time->Interval(), 1000);
+    }
+
+    void trayTickFocusesTheGrid() {
+        open();
+        Form_Main->EditSearch->setFocus();
+        QTest::mouseClick(Form_Main->CheckBox_In_Tray, Qt::LeftButton);
+        QVERIFY(!Form_Main->CheckBox_In_Tray->isChecked());
+        QVERIFY(Form_Main->DBGrid_Main->hasFocus());
+    }
+
+    void aboutButtonShowsTheAboutWindowModally() {
+        open();
+        QWidget* shown = nullptr;
+        whenModal([&](QWidget* dialog) {
+            shown = dialog;
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        QTest::mouseClick(Form_Main->Button_About, Qt::LeftButton);
+        QCOMPARE(shown, static_cast<QWidget*>(Form_About));
+        QVERIFY(!Form_About->isVisible());
+    }
+
+    void sessionEndEndsTheProgramDespiteTheTick() {
+        open();
+        Form_Main->ApplicationCommitData();
+        QVERIFY(endsProgram([] { Form_Main->close(); }));
+        QVERIFY(!Form_Main->TrayIcon->isVisible());
+    }
+
+    void closeReachingTheWindowInTheTrayEndsTheProgram() {
+        open();
+        Form_Main->Button_Exit->click();
+        QVERIFY(Form_Main->isHidden());
+        QVERIFY(endsProgram([] { Form_Main->close(); }));
+        QVERIFY(!Form_Main->TrayIcon->isVisible());
+    }
+
+    void sessionManagersQuitEndsTheProgram_data() {
+        QTest::addColumn<bool>("inTray");
+        QTest::newRow("shown") << false;
+        QTest::newRow("in the tray") << true;
+    }
+
+    void sessionManagersQuitEndsTheProgram() {
+        QFETCH(bool, inTray);
+        open();
+        if (inTray)
+            Form_Main->Button_Exit->click();
+        QVERIFY(endsProgram([] { QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit)); }));
+        QVERIFY(!Form_Main->TrayIcon->isVisible());
+    }
+};
+
+QTEST_MAIN(TrayTest)
+#include "test_tray.moc"
