@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 build="${1:-build}"
 shift || true
 
-packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsqlite3-dev libjpeg-dev
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsqlite3-dev libjpeg-dev libicu-dev
           fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #include "Fixtures.h"
 #include "store/Schema.h"
 #include "store/TDataModule_Main.h"
+#include "store/TitleCollation.h"
 #include "toolkit/Error.h"
 
 #include <QCollator>
@@ -11,7 +12,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
+#include <numeric>
 #include <sqlite3.h>
 
 namespace {
@@ -85,6 +88,31 @@ QString startupString(const QString& folder) {
                "Password=\"\";Jet OLEDB:Create System Database=False;Jet OLEDB:Encrypt "
                "Database=False;Jet OLEDB:Don't Copy Locale on Compact=False;Jet OLEDB:Compact "
                "Without Replica Repair=False;Jet OLEDB:SFP=False");
+}
+
+// Random titles of up to ten characters, mostly Cyrillic and Latin as users write them,
+// with the characters that make collation hard mixed in: ё and й written whole or as a
+// letter and a combining mark, accents, ß, ligatures, Catalan l·l, Greek, CJK, an emoji,
+// punctuation, digits and spaces.
+// Without the rare ones, every title has a quick key.
+QString randomTitle(QRandomGenerator& random, bool withRare) {
+    static const QString common = QStringLiteral(
+        "абвгдеёжзийклмнопрстуфхцчшщъыьэюяАБВЕЁЖЗИЙКОЯabcdeilnorsxyzABEILNOZ0123456789  .,-!?");
+    static const QStringList rare = {
+        QStringLiteral("\u0301"),  QStringLiteral("\u0306"),  QStringLiteral("\u0308"),
+        QStringLiteral("е\u0308"), QStringLiteral("и\u0306"), QStringLiteral("é"),
+        QStringLiteral("Ö"),       QStringLiteral("ß"),       QStringLiteral("æ"),
+        QStringLiteral("ﬁ"),       QStringLiteral("l·l"),     QStringLiteral("L·"),
+        QStringLiteral("Ω"),       QStringLiteral("中"),      QStringLiteral("😀"),
+        QStringLiteral("«»"),      QStringLiteral("—"),       QStringLiteral("№"),
+        QStringLiteral("…"),       QStringLiteral("\u00A0"),  QStringLiteral("\t"),
+        QStringLiteral("₽"),     QStringLiteral("½")};
+    QString title;
+    for (int length = random.bounded(11); length > 0; --length)
+        title += withRare && random.bounded(12) == 0
+                     ? rare[random.bounded(int(rare.size()))]
+                     : QString(common[random.bounded(int(common.size()))]);
+    return title.left(50);
 }
 
 } // namespace
@@ -374,6 +402,55 @@ private slots:
         auto fresh = openDataModule(program.databasePath());
         fresh->Table_Main.setIndexFieldNames(QStringLiteral("Plan"));
         QCOMPARE(idsInOrder(table), idsInOrder(fresh->Table_Main));
+    }
+
+    // Titles are ordered by quick keys made from a table; the order must be the
+    // collator's own, pair by pair and for a whole table sorted on two threads, in the
+    // users' locale and in a few others whose letters order differently.
+    void titleOrderEqualsTheCollator_data() {
+        QTest::addColumn<QString>("locale");
+        for (const char* name : {"ru_RU", "en_US", "de_DE", "sv_SE", "tr_TR", "ca_ES"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void titleOrderEqualsTheCollator() {
+        QFETCH(QString, locale);
+        QLocale::setDefault(QLocale(locale));
+        QCollator collator;
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        const auto collation = TitleCollation::forLocale(QLocale());
+        QVERIFY(collation);
+        const auto sign = [](int order) { return (order > 0) - (order < 0); };
+        QRandomGenerator random(20261209);
+        for (int pair = 0; pair < 20000; ++pair) {
+            const QString a = randomTitle(random, true);
+            // Every other pair shares a beginning, so that later characters decide.
+            const QString b = pair % 2 ? randomTitle(random, true)
+                                       : a.left(random.bounded(a.size() + 1)) +
+                                             randomTitle(random, pair % 4 == 0);
+            QVERIFY2(sign(collation->compare(a, b)) == sign(collator.compare(a, b)),
+                     qPrintable(QStringLiteral("\"%1\" and \"%2\"").arg(a, b)));
+        }
+        for (const bool withRare : {false, true}) {
+            QStringList titles;
+            for (int i = 0; i < 20500; ++i)
+                titles << randomTitle(random, withRare);
+            TempProgram program;
+            program.insert(titled(titles));
+            auto module = openDataModule(program.databasePath());
+            module->Table_Main.setIndexFieldNames(QStringLiteral("Plan"));
+            QList<int> expected(titles.size());
+            std::iota(expected.begin(), expected.end(), 0);
+            std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+                return collator.compare(titles[a], titles[b]) < 0;
+            });
+            const QStringList sorted = plansInOrder(module->Table_Main);
+            for (int row = 0; row < titles.size(); ++row)
+                QVERIFY2(sorted[row] == titles[expected[row]],
+                         qPrintable(QStringLiteral("row %1: \"%2\" where the collator puts \"%3\"")
+                                        .arg(row)
+                                        .arg(sorted[row], titles[expected[row]])));
+        }
     }
 
     void emptyReminderAndCompletedSortFirst() {

@@ -3,6 +3,8 @@
 #include "store/TTable.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <thread>
 #include <utility>
 
@@ -20,9 +22,6 @@ const QString& textOf(const Record& row, int field) {
     return field == F_Plan ? row.plan : row.comments;
 }
 
-int compareKeys(const QCollatorSortKey& a, const QCollatorSortKey& b) {
-    return a.compare(b);
-}
 int compareKeys(const QString& a, const QString& b) {
     return QString::compare(a, b);
 }
@@ -30,11 +29,11 @@ int compareKeys(qint64 a, qint64 b) {
     return compareValues(a, b);
 }
 
-// From this many rows on, keys are made and sorted on two threads.
+// From this many rows on, keys are sorted on two threads.
 constexpr size_t twoThreadsFrom = 20000;
 
 // Sorts first half and second half side by side, then merges them.
-template <class Less> void sortOnTwoThreads(std::vector<int>& index, Less less) {
+template <class Item, class Less> void sortOnTwoThreads(std::vector<Item>& index, Less less) {
     const auto middle = index.begin() + std::ptrdiff_t(index.size() / 2);
     std::thread worker([&] { std::sort(index.begin(), middle, less); });
     std::sort(middle, index.end(), less);
@@ -42,10 +41,9 @@ template <class Less> void sortOnTwoThreads(std::vector<int>& index, Less less) 
     std::inplace_merge(index.begin(), middle, index.end(), less);
 }
 
-// Sorts through an index so that the keys never move: a collation key is a shared
-// pointer whose copies cost atomic operations. A row compared through its precomputed
-// key costs a byte comparison instead of a collation, which is what makes sorting
-// 100,000 titles fast enough. Ties go by ID, from an array of their own.
+// Sorts through an index so that the keys never move. A row compared through its
+// precomputed key costs a number or byte comparison instead of a collation, which is what
+// makes sorting 100,000 titles fast enough. Ties go by ID, from an array of their own.
 template <class Key>
 void sortByKeys(std::vector<int>& positions, const std::vector<Record>& rows,
                 const std::vector<Key>& keys) {
@@ -71,44 +69,103 @@ void sortByKeys(std::vector<int>& positions, const std::vector<Record>& rows,
 }
 
 template <class Key, class MakeKey>
-std::vector<Key> keysOf(const int* first, const int* last, const std::vector<Record>& rows,
+std::vector<Key> keysOf(const std::vector<int>& positions, const std::vector<Record>& rows,
                         MakeKey makeKey) {
     std::vector<Key> keys;
-    keys.reserve(size_t(last - first));
-    for (const int* row = first; row != last; ++row)
-        keys.push_back(makeKey(rows[size_t(*row)]));
+    keys.reserve(positions.size());
+    for (int row : positions)
+        keys.push_back(makeKey(rows[size_t(row)]));
     return keys;
 }
 
-template <class Key, class MakeKey>
-std::vector<Key> keysOf(const std::vector<int>& positions, const std::vector<Record>& rows,
-                        MakeKey makeKey) {
-    return keysOf<Key>(positions.data(), positions.data() + positions.size(), rows, makeKey);
+// A title's key: its bytes in the shared buffer, the first sixteen of them at hand as two
+// numbers, where most comparisons end. The keys are sorted by value, so that a comparison
+// seldom leaves the array being sorted; ties go by ID.
+struct TextKey {
+    std::array<quint64, 2> head;
+    quint32 offset;
+    quint32 size;
+    qint64 id;
+    int position; // in the positions being sorted
+};
+
+constexpr size_t headBytes = 16;
+
+bool textLess(const TextKey& a, const TextKey& b, const char* bytes) {
+    if (a.head != b.head)
+        return a.head < b.head;
+    // Keys hold no zero byte, so equal heads mean both keys are longer than the heads, or
+    // both are equal.
+    if (a.size > headBytes && b.size > headBytes) {
+        const quint32 common = std::min(a.size, b.size) - quint32(headBytes);
+        const int order =
+            std::memcmp(bytes + a.offset + headBytes, bytes + b.offset + headBytes, common);
+        if (order != 0)
+            return order < 0;
+    }
+    return a.size != b.size ? a.size < b.size : a.id < b.id;
 }
 
-// A collation key costs about a microsecond, so a large table makes its second half on
-// another thread, with a collator of its own.
-std::vector<QCollatorSortKey> collationKeys(const std::vector<int>& positions,
-                                            const std::vector<Record>& rows, int field,
-                                            const QCollator& collator) {
-    const auto keyWith = [field](const QCollator& used) {
-        return [&used, field](const Record& row) { return used.sortKey(textOf(row, field)); };
+// Appends the keys of the titles of positions [first, last), made by append, to bytes
+// and keys; false as soon as append fails.
+template <class Append>
+bool makeTextKeys(const std::vector<int>& positions, size_t first, size_t last,
+                  const std::vector<Record>& rows, int field, std::string& bytes,
+                  std::vector<TextKey>& keys, Append append) {
+    keys.reserve(keys.size() + last - first);
+    for (size_t position = first; position < last; ++position) {
+        const Record& row = rows[size_t(positions[position])];
+        const size_t offset = bytes.size();
+        if (!append(textOf(row, field), bytes))
+            return false;
+        keys.push_back(
+            {{}, quint32(offset), quint32(bytes.size() - offset), row.id, int(position)});
+    }
+    return true;
+}
+
+void fillHeads(std::vector<TextKey>& keys, const std::string& bytes) {
+    for (TextKey& key : keys)
+        for (size_t byte = 0; byte < headBytes; ++byte)
+            key.head[byte / 8] = (key.head[byte / 8] << 8) |
+                                 (byte < key.size ? quint8(bytes[key.offset + byte]) : 0u);
+}
+
+// The quick keys of the titles when every title has one, a large table's second half made
+// on another thread; otherwise the collator's own sort keys, slower to make. The two
+// kinds do not compare with each other.
+std::vector<TextKey> textKeys(const std::vector<int>& positions, const std::vector<Record>& rows,
+                              int field, const TitleCollation& collation, std::string& bytes) {
+    const auto quick = [&collation](const QString& text, std::string& key) {
+        return collation.appendQuickKey(text, key);
     };
-    const int* first = positions.data();
-    const int* last = first + positions.size();
-    if (positions.size() < twoThreadsFrom)
-        return keysOf<QCollatorSortKey>(first, last, rows, keyWith(collator));
-    const int* middle = first + positions.size() / 2;
-    std::vector<QCollatorSortKey> secondHalf;
+    const size_t count = positions.size();
+    const size_t middle = count < twoThreadsFrom ? count : count / 2;
+    std::vector<TextKey> keys;
+    std::vector<TextKey> secondHalf;
+    std::string secondBytes;
+    bool secondDone = true;
     std::thread worker([&] {
-        QCollator own(collator.locale());
-        own.setCaseSensitivity(collator.caseSensitivity());
-        secondHalf = keysOf<QCollatorSortKey>(middle, last, rows, keyWith(own));
+        secondDone =
+            makeTextKeys(positions, middle, count, rows, field, secondBytes, secondHalf, quick);
     });
-    std::vector<QCollatorSortKey> keys =
-        keysOf<QCollatorSortKey>(first, middle, rows, keyWith(collator));
+    const bool firstDone = makeTextKeys(positions, 0, middle, rows, field, bytes, keys, quick);
     worker.join();
-    keys.insert(keys.end(), secondHalf.begin(), secondHalf.end());
+    if (firstDone && secondDone) {
+        for (TextKey& key : secondHalf)
+            key.offset += quint32(bytes.size());
+        bytes += secondBytes;
+        keys.insert(keys.end(), secondHalf.begin(), secondHalf.end());
+    } else {
+        keys.clear();
+        bytes.clear();
+        makeTextKeys(positions, 0, count, rows, field, bytes, keys,
+                     [&collation](const QString& text, std::string& key) {
+                         collation.appendSortKey(text, key);
+                         return true;
+                     });
+    }
+    fillHeads(keys, bytes);
     return keys;
 }
 
@@ -129,9 +186,7 @@ qint64 numberOf(const Record& row, int field) {
 
 RowOrder::RowOrder(QList<int> fields)
     : m_fields(std::move(fields))
-    , m_codePoints(m_collator.locale().language() == QLocale::C) {
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-}
+    , m_collation(TitleCollation::forLocale(QLocale())) {}
 
 FieldMask RowOrder::fields() const {
     FieldMask mask = 0;
@@ -166,12 +221,25 @@ void RowOrder::sort(std::vector<int>& positions, const std::vector<Record>& rows
 
 void RowOrder::sortByText(std::vector<int>& positions, const std::vector<Record>& rows,
                           int field) const {
-    if (m_codePoints)
+    if (!m_collation) {
         sortByKeys(positions, rows, keysOf<QString>(positions, rows, [field](const Record& row) {
                        return textOf(row, field).toCaseFolded();
                    }));
+        return;
+    }
+    std::string bytes;
+    std::vector<TextKey> keys = textKeys(positions, rows, field, *m_collation, bytes);
+    const auto less = [&bytes](const TextKey& a, const TextKey& b) {
+        return textLess(a, b, bytes.data());
+    };
+    if (keys.size() >= twoThreadsFrom)
+        sortOnTwoThreads(keys, less);
     else
-        sortByKeys(positions, rows, collationKeys(positions, rows, field, m_collator));
+        std::sort(keys.begin(), keys.end(), less);
+    std::vector<int> sorted(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        sorted[i] = positions[size_t(keys[i].position)];
+    positions.swap(sorted);
 }
 
 int RowOrder::compareField(int field, const Record& a, const Record& b) const {
@@ -182,7 +250,7 @@ int RowOrder::compareField(int field, const Record& a, const Record& b) const {
 
 int RowOrder::compareText(const QString& a, const QString& b) const {
     // The same folding as the keys of sortByText, so both agree on every pair.
-    if (m_codePoints)
+    if (!m_collation)
         return QString::compare(a.toCaseFolded(), b.toCaseFolded());
-    return m_collator.compare(a, b);
+    return m_collation->compare(a, b);
 }

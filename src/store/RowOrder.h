@@ -1,10 +1,11 @@
 #pragma once
 
 #include "store/Record.h"
+#include "store/TitleCollation.h"
 
-#include <QCollator>
 #include <QList>
 
+#include <memory>
 #include <vector>
 
 // The order that IndexFieldNames names: the listed fields ascending, then ID, so rows with
@@ -27,7 +28,6 @@ private:
     void sortByText(std::vector<int>& positions, const std::vector<Record>& rows, int field) const;
 
     QList<int> m_fields;
-    QCollator m_collator;
-    // The C locale has no collation of its own: case-folded code points then.
-    bool m_codePoints;
+    // Null in the C locale, which has no collation of its own: case-folded code points then.
+    std::shared_ptr<const TitleCollation> m_collation;
 };
