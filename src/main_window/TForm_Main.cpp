@@ -230,12 +230,15 @@ void TForm_Main::connectHandlers() {
             guarded(this, &TForm_Main::showPopupMenu));
     connectCommands();
     connectTrayAndExit();
+    connectSearch();
 }
 
 void TForm_Main::bindTable() {
     m_model = new GridModel(&DataModule_Main->Table_Main, this);
     DBGrid_Main->bind(m_model);
     DBGrid_Main->sizeColumns();
+    connect(&table(), &TTable::rowsChanged, this, &TForm_Main::showSortArrow);
+    showSortArrow();
 }
 
 TTable& TForm_Main::table() const {

@@ -110,6 +110,11 @@ public:
     void Menu_CompletedClick();
     void PopupMenu_MainPopup();
 
+    void ButtonSearchClick();
+    void EditSearchClick();
+    void EditSearchChange();
+    void DBGrid_MainTitleClick(int column);
+
     // The grid's own drawing of one cell after the standard drawing.
     void DBGrid_MainDrawColumnCell(QPainter* painter, const QStyleOptionViewItem& option, int row,
                                    int column);
@@ -144,8 +149,17 @@ private:
     void exitCommand();
     void hideToTray();
     void removeTrayIcon();
+    void connectSearch();
+    void pressDefaultButton();
+    void showSortArrow();
+    void storeSortColumn(const QString& field);
 
     GridModel* m_model = nullptr;
     QString m_executablePath;
     bool m_sessionEnding = false;
+    // True at start and after every change of the search text: the next search begins
+    // at the first task instead of after the current one.
+    bool m_restartSearch = true;
+    // Writing Index failed and was reported; later failures stay silent.
+    bool m_sortStoreFailed = false;
 };

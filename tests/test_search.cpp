@@ -1,0 +1,425 @@
+#include "LiteralSearch.h"
+#include "WindowSession.h"
+#include "app/Instances.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
+#include "editor/TForm_Edit.h"
+#include "main_window/TForm_Main.h"
+#include "main_window/TaskGrid.h"
+#include "store/TDataModule_Main.h"
+#include "toolkit/MessageBox.h"
+#include "toolkit/Timer.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+
+QList<TaskRow> titled(const QStringList& titles) {
+    QList<TaskRow> rows;
+    for (const QString& title : titles)
+        rows.append(TaskRow{title, at(2026, 12, 9)});
+    return rows;
+}
+
+// Ten tasks; the titles at positions 2, 5 and 9 contain "молоко".
+const QStringList tenTitles = {"хлеб", "Купить МОЛОКО", "сыр",  "чай",         "молоко 2",
+                               "кофе", "сахар",         "соль", "ещё молоко!", "масло"};
+
+// Types text key by key, Cyrillic included.
+void type(QWidget* widget, const QString& text) {
+    for (QChar character : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(character),
+                            Qt::NoModifier);
+}
+
+} // namespace
+
+class SearchTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WindowSession> session;
+
+    TTable& table() const { return session->table(); }
+    QLineEdit* box() const { return Form_Main->EditSearch; }
+    QPushButton* button() const { return Form_Main->ButtonSearch; }
+    Timer* watch() const { return Form_Main->Timer1; }
+
+    void open(const QList<TaskRow>& rows) { QVERIFY(session->openShown(rows)); }
+
+    // Types text over the box's content and presses Enter there.
+    void searchFromTheBox(const QString& text) {
+        box()->setFocus();
+        box()->setText(text);
+        QTest::keyClick(box(), Qt::Key_Return);
+    }
+    // A click on "Найти": the button takes the focus, then searches.
+    void clickFind() { QTest::mouseClick(button(), Qt::LeftButton); }
+
+private slots:
+    void init() { session = std::make_unique<WindowSession>(at(2026, 12, 8, 14, 3, 58)); }
+    void cleanup() { session.reset(); }
+
+    void captionsAndHints() {
+        open({});
+        QCOMPARE(Form_Main->GroupBoxSearch->title(), QStringLiteral("Поиск задачи"));
+        QCOMPARE(box()->toolTip(), QStringLiteral("Введите текст для поиска задачи"));
+        QCOMPARE(box()->text(), QString());
+        QCOMPARE(button()->text(), QStringLiteral("Найти"));
+        QCOMPARE(button()->toolTip(), QStringLiteral("Поиск задачи"));
+        QVERIFY(button()->isDefault());
+    }
+
+    // Enter searches from the box and the button only; elsewhere (the grid, a check box)
+    // it leaves the cursor, the watch and the restart flag alone.
+    void enterSearchesFromTheBoxOrTheButtonOnly() {
+        open(titled(tenTitles));
+        box()->setText(QStringLiteral("молоко"));
+        watch()->setEnabled(false);
+        Form_Main->DBGrid_Main->setFocus();
+        QTest::keyClick(Form_Main->DBGrid_Main, Qt::Key_Return);
+        Form_Main->CheckBox_In_Tray->setFocus();
+        QTest::keyClick(Form_Main->CheckBox_In_Tray, Qt::Key_Return);
+        QCOMPARE(table().RecNo(), 1);
+        QVERIFY(!watch()->Enabled());
+        QVERIFY(Form_Main->CheckBox_In_Tray->isChecked());
+
+        box()->setFocus();
+        QTest::keyClick(box(), Qt::Key_Return);
+        QCOMPARE(table().RecNo(), 2);
+        QVERIFY(watch()->Enabled());
+        QVERIFY(Form_Main->DBGrid_Main->hasFocus());
+        QCOMPARE(Form_Main->DBGrid_Main->selectedColumn(), 2);
+        QCOMPARE(Form_Main->DBGrid_Main->currentIndex().column(), 2);
+        button()->setFocus();
+        QTest::keyClick(button(), Qt::Key_Enter);
+        QCOMPARE(table().RecNo(), 5);
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void emptyBoxDoesNothingAndSpacesFindNothing() {
+        open(titled(tenTitles));
+        table().setRecNo(3);
+        watch()->setEnabled(false);
+        searchFromTheBox(QString());
+        QVERIFY(!watch()->Enabled());
+        searchFromTheBox(QStringLiteral("   "));
+        QCOMPARE(table().RecNo(), 3);
+        QVERIFY(watch()->Enabled());
+        QVERIFY(box()->hasFocus());
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void matchingRule_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("capitals, spaces around") << "Купить молоко"
+                                                 << "  КУП  " << true;
+        QTest::newRow("small letters") << "КУПИТЬ МОЛОКО"
+                                       << "молоко" << true;
+        QTest::newRow("inner space counts") << "Купить молоко"
+                                            << "ить мол" << true;
+        QTest::newRow("inner space missing") << "Купить молоко"
+                                             << "итьмол" << false;
+        QTest::newRow("title trimmed") << "   отчёт   "
+                                       << "ОТЧЁТ" << true;
+        QTest::newRow("Latin") << "weekly Report"
+                               << "REPORT" << true;
+        QTest::newRow("yo both cases") << "ёлка"
+                                       << "ЁЛК" << true;
+        QTest::newRow("yo is not ye") << "елка"
+                                      << "ёлка" << false;
+        QTest::newRow("sharp s") << "Straße 5"
+                                 << "STRASSE" << true;
+        QTest::newRow("percent, underscore") << "50% скидка_1"
+                                             << "% скидка_" << true;
+        QTest::newRow("like pattern") << "50 скидка"
+                                      << "5_" << false;
+        QTest::newRow("backslash, dot, star") << R"(C:\temp\*.txt)"
+                                              << R"(\*.TXT)" << true;
+        QTest::newRow("regular expression") << "abc"
+                                            << "a.c" << false;
+        QTest::newRow("quotes") << R"(он сказал "да" и 'нет')"
+                                << R"("ДА" И ')" << true;
+        QTest::newRow("bracket") << "(x+y)"
+                                 << "[x" << false;
+        QTest::newRow("longer than the title") << "чай" << QString(10000, QChar(u'я')) << false;
+    }
+
+    void matchingRule() {
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(bool, found);
+        open(titled({"***", title, "==="}));
+        searchFromTheBox(text);
+        QCOMPARE(table().RecNo(), found ? 2 : 1);
+        QVERIFY(watch()->Enabled());
+    }
+
+    void onlyTitlesAreSearched() {
+        open({{"первая", at(2026, 12, 9), {}, false, "молоко в описании"},
+              {"вторая", at(2026, 12, 9)}});
+        table().setRecNo(2);
+        searchFromTheBox(QStringLiteral("молоко"));
+        QCOMPARE(table().RecNo(), 2);
+    }
+
+    void firstSearchBeginsAtTheFirstRecord() {
+        open(titled(tenTitles));
+        table().setRecNo(6);
+        clickFind(); // empty box: nothing happens, the flag stays
+        box()->setText(QStringLiteral("молоко"));
+        clickFind();
+        QCOMPARE(table().RecNo(), 2);
+    }
+
+    // Matches at 2, 5 and 9: from 5 the next searches find 9, 2 and 5, the current task
+    // looked at last.
+    void searchesStepRoundTheMatches() {
+        open(titled(tenTitles));
+        searchFromTheBox(QStringLiteral("молоко"));
+        clickFind();
+        QCOMPARE(table().RecNo(), 5);
+        QList<int> found;
+        for (int i = 0; i < 3; ++i) {
+            clickFind();
+            found << table().RecNo();
+        }
+        QCOMPARE(found, (QList<int>{9, 2, 5}));
+        searchFromTheBox(QStringLiteral("сахар")); // a single match is found again
+        clickFind();
+        QCOMPARE(table().RecNo(), 7);
+    }
+
+    void changedTextStartsAtTheFirstRecordAgain() {
+        open(titled(tenTitles));
+        searchFromTheBox(QStringLiteral("молоко"));
+        clickFind();
+        QCOMPARE(table().RecNo(), 5);
+        box()->setFocus();
+        QTest::keyClick(box(), Qt::Key_Backspace);
+        type(box(), QStringLiteral("о"));
+        QCOMPARE(box()->text(), QStringLiteral("молоко"));
+        QTest::keyClick(box(), Qt::Key_Return);
+        QCOMPARE(table().RecNo(), 2);
+    }
+
+    void emptyTableLeavesTheWatchOn() {
+        open({});
+        watch()->setEnabled(false);
+        searchFromTheBox(QStringLiteral("молоко"));
+        QVERIFY(watch()->Enabled());
+        QCOMPARE(table().RecNo(), -1);
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    // A database error while the search moves the cursor is reported, and the reminder
+    // watch runs again all the same.
+    void failedSearchTurnsTheWatchOnAgain() {
+        open(titled({"первая", "молоко"}));
+        session->module().Connection.setBusyTimeout(50);
+        table().Edit(); // a pending change, stored when the cursor moves
+        table().FieldByName(QStringLiteral("Plan")).setAsString(QStringLiteral("изменена"));
+        {
+            const ForeignLock lock(session->program().databasePath());
+            searchFromTheBox(QStringLiteral("молоко"));
+        }
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(watch()->Enabled());
+    }
+
+    void clickIntoTheBoxSelectsItsText() {
+        open({});
+        box()->setText(QStringLiteral("молоко"));
+        box()->deselect();
+        QTest::mouseClick(box(), Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(box()->selectedText(), QStringLiteral("молоко"));
+        QTest::mouseClick(box(), Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(box()->selectedText(), QStringLiteral("молоко"));
+        type(box(), QStringLiteral("чай"));
+        QCOMPARE(box()->text(), QStringLiteral("чай"));
+    }
+
+    // The quick search must find what the record-by-record walk finds and leave the
+    // cursor where the walk leaves it, over random tables, texts and cursor moves.
+    void agreesWithTheRecordByRecordWalk() {
+        const QString letters = QStringLiteral("абвАБВёЁеЕabAB ß");
+        QRandomGenerator random(8);
+        const auto randomText = [&](int most) {
+            QString text;
+            for (int length = random.bounded(most + 1); length > 0; --length)
+                text += letters[random.bounded(int(letters.size()))];
+            return text;
+        };
+        QStringList titles;
+        for (int i = 0; i < 80; ++i)
+            titles << randomText(8);
+        open(titled(titles));
+        auto walked = openDataModule(session->program().databasePath());
+        TTable& walk = walked->Table_Main;
+        bool restart = true;
+        for (int step = 0; step < 600; ++step) {
+            const int action = random.bounded(6);
+            if (action == 0) {
+                box()->setText(randomText(3));
+                restart = true;
+            } else if (action == 1) {
+                const int position = 1 + random.bounded(titles.size());
+                table().setRecNo(position);
+                walk.setRecNo(position);
+            } else {
+                box()->setFocus();
+                Form_Main->ButtonSearchClick();
+                literalSearch(walk, box()->text(), restart);
+                restart = restart && box()->text().isEmpty();
+                QVERIFY2(table().RecNo() == walk.RecNo(),
+                         qPrintable(QStringLiteral("step %1, text \"%2\": %3, the walk %4")
+                                        .arg(step)
+                                        .arg(box()->text())
+                                        .arg(table().RecNo())
+                                        .arg(walk.RecNo())));
+            }
+        }
+    }
+};
+
+// Sorting by a column title, with start-up as the program runs it, so that a second
+// start-up in the same settings store shows what the first one stored.
+class SortTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempProgram> program;
+
+    static QHeaderView* titles() { return Form_Main->DBGrid_Main->horizontalHeader(); }
+    static QString storedIndex() {
+        return Settings::read(Settings::TarvikKey, QStringLiteral("Index"));
+    }
+    static QStringList plans() {
+        QStringList result;
+        const TTable& table = DataModule_Main->Table_Main;
+        for (int row = 0; row < table.RecordCount(); ++row)
+            result << table.valueAt(row, F_Plan).toString();
+        return result;
+    }
+
+    bool start() {
+        Startup::start({program->folder() + QStringLiteral("Quenlor"), 0});
+        Startup::showMainWindow();
+        return QTest::qWaitForWindowExposed(Form_Main);
+    }
+    void stop() {
+        delete Form_Edit;
+        delete Form_Main;
+        delete DataModule_Main;
+        Form_Edit = nullptr;
+        Form_Main = nullptr;
+        DataModule_Main = nullptr;
+    }
+    static void clickTitle(int column) {
+        const QPoint inside(titles()->sectionViewportPosition(column) + 6, titles()->height() / 2);
+        QTest::mouseClick(titles()->viewport(), Qt::LeftButton, {}, inside);
+    }
+    static void verifyArrowOn(int column) {
+        QCOMPARE(titles()->sortIndicatorSection(), column);
+        QCOMPARE(titles()->sortIndicatorOrder(), Qt::AscendingOrder);
+    }
+
+private slots:
+    void init() {
+        MessageBox::setTestMode(true);
+        program = std::make_unique<TempProgram>();
+        QFile executable(program->folder() + QStringLiteral("Quenlor"));
+        QVERIFY(executable.open(QIODevice::WriteOnly));
+        program->insert({{"вишня", at(2026, 12, 3), at(2026, 12, 2, 9), false},
+                         {"Арбуз", at(2026, 12, 1), {}, true},
+                         {"банан", at(2026, 12, 2), at(2026, 12, 1, 9), false}});
+    }
+    void cleanup() {
+        stop();
+        program.reset();
+    }
+
+    void titleClickSortsStoresAndLastsAcrossRuns() {
+        QVERIFY(start());
+        verifyArrowOn(-1);
+        clickTitle(2);
+        QCOMPARE(plans(), (QStringList{"Арбуз", "банан", "вишня"}));
+        QCOMPARE(storedIndex(), QStringLiteral("Plan"));
+        verifyArrowOn(2);
+        Settings::remove(Settings::TarvikKey, QStringLiteral("Index"));
+        clickTitle(2); // ascending again, and stored again
+        QCOMPARE(plans(), (QStringList{"Арбуз", "банан", "вишня"}));
+        QCOMPARE(storedIndex(), QStringLiteral("Plan"));
+        verifyArrowOn(2);
+        stop();
+        QVERIFY(start());
+        QCOMPARE(plans(), (QStringList{"Арбуз", "банан", "вишня"}));
+        verifyArrowOn(2);
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void eachColumnSortsByItsField_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QStringList>("order");
+        QTest::newRow("Напоминание") << 0 << "Reminder" << QStringList{"Арбуз", "банан", "вишня"};
+        QTest::newRow("Дата") << 1 << "Date" << QStringList{"Арбуз", "банан", "вишня"};
+        QTest::newRow("Завершено") << 3 << "Completed" << QStringList{"вишня", "банан", "Арбуз"};
+    }
+
+    void eachColumnSortsByItsField() {
+        QFETCH(int, column);
+        QFETCH(QString, field);
+        QFETCH(QStringList, order);
+        QVERIFY(start());
+        clickTitle(column);
+        QCOMPARE(DataModule_Main->Table_Main.IndexFieldNames(), field);
+        QCOMPARE(storedIndex(), field);
+        QCOMPARE(plans(), order);
+        verifyArrowOn(column);
+    }
+
+    void damagedIndexIsWrittenAgainByAClick() {
+        Settings::write(Settings::TarvikKey, QStringLiteral("Index"), QStringLiteral("Title"));
+        QVERIFY(start());
+        verifyArrowOn(-1);
+        clickTitle(1);
+        QCOMPARE(storedIndex(), QStringLiteral("Date"));
+    }
+
+    // Settings that cannot be written: the order changes for this run all the same, and
+    // the failure is reported once, in Russian.
+    void unwritableSettingsAreReportedOnce() {
+        QVERIFY(start());
+        const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+        QFile notAFolder(program->folder() + QStringLiteral("file"));
+        QVERIFY(notAFolder.open(QIODevice::WriteOnly));
+        qputenv("XDG_CONFIG_HOME", (notAFolder.fileName() + QStringLiteral("/config")).toUtf8());
+        clickTitle(2);
+        QCOMPARE(plans(), (QStringList{"Арбуз", "банан", "вишня"}));
+        clickTitle(3);
+        QCOMPARE(plans(), (QStringList{"вишня", "банан", "Арбуз"}));
+        qputenv("XDG_CONFIG_HOME", configHome);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY2(MessageBox::shown().first().text.startsWith(QStringLiteral("Не удалось записать")),
+                 qPrintable(MessageBox::shown().first().text));
+        verifyArrowOn(3);
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    SearchTest search;
+    SortTest sort;
+    return QTest::qExec(&search, argc, argv) | QTest::qExec(&sort, argc, argv);
+}
+
+#include "test_search.moc"
