@@ -1,6 +1,7 @@
 // Figures of the task commands on generated tables: the editor's OK path for a new task
 // (insert, post, refresh), and deleting the completed tasks.
 #include "BenchSupport.h"
+#include "WindowBench.h"
 #include "app/Instances.h"
 #include "editor/BoundEdits.h"
 #include "editor/TForm_Edit.h"
@@ -13,40 +14,12 @@
 
 namespace {
 
-// The windows and the data module on a generated table, as start-up makes them, with the
-// main window shown.
-class Session final {
-public:
-    explicit Session(const Bench::TaskMix& mix) {
-        Bench::fillTasks(m_program.databasePath(), mix);
-        DataModule_Main = new TDataModule_Main;
-        DataModule_Main->Connection.setConnectionString(QStringLiteral("Data Source=") +
-                                                        m_program.databasePath());
-        DataModule_Main->Connection.Open();
-        DataModule_Main->Table_Main.Open();
-        Form_Main = new TForm_Main;
-        Form_Main->bindTable();
-        Form_Main->show(); // the grid follows every change, as it does for the user
-        Form_Edit = new TForm_Edit(&DataModule_Main->DataSource);
-    }
-    ~Session() {
-        delete Form_Edit;
-        delete Form_Main;
-        delete DataModule_Main;
-    }
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-
-private:
-    Bench::Program m_program;
-};
-
 // The editor shown on a new record with a typed title; OK stores it. Fails loudly when OK
 // refused, so a figure never stands for a path not taken.
 double addThroughEditor(int tasks) {
     Bench::TaskMix mix;
     mix.count = tasks;
-    Session session(mix);
+    Bench::Session session(mix);
     TTable& table = DataModule_Main->Table_Main;
     const int runs = 15;
     const double median = Bench::medianMs(
@@ -67,7 +40,7 @@ double deleteCompleted(int tasks, int completedPercent) {
     Bench::TaskMix mix;
     mix.count = tasks;
     mix.completedPercent = completedPercent;
-    Session session(mix);
+    Bench::Session session(mix);
     const int before = DataModule_Main->Table_Main.RecordCount();
     const double time = Bench::medianMs(1, [] { Form_Main->Button_Del_CompletedClick(); });
     std::printf("deleted %d of %d tasks\n", before - DataModule_Main->Table_Main.RecordCount(),

@@ -6,3 +6,4 @@ scripts/setup.sh build
 export QT_QPA_PLATFORM=offscreen
 build/bench/bench_store
 build/bench/bench_commands
+build/bench/bench_search
