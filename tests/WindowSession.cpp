@@ -6,12 +6,14 @@
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "store/TDataModule_Main.h"
+#include "toolkit/Appearance.h"
 #include "toolkit/MessageBox.h"
 
 #include <QTest>
 
 WindowSession::WindowSession(const QDateTime& now)
     : m_clock(now) {
+    Appearance::install();
     MessageBox::setTestMode(true);
     MessageBox::clearShown();
 }

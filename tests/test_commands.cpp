@@ -12,7 +12,7 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDateEdit>
+#include "toolkit/DatePicker.h"
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>

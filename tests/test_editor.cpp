@@ -12,7 +12,7 @@
 #include "toolkit/UpDown.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
+#include "toolkit/DatePicker.h"
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>

@@ -123,11 +123,11 @@ private slots:
         open({{"первая", at(2026, 12, 9), {}, false, "описание \"первой\""},
               {"вторая", at(2026, 12, 9)}});
         clickCell(0, 2);
-        QCOMPARE(Form_Main->gridHint(), QStringLiteral("описание \"первой\""));
+        QCOMPARE(Form_Main->DBGrid_Main->hint(), QStringLiteral("описание \"первой\""));
         QVERIFY(Form_Main->Timer_Hint->Enabled());
         clickCell(1, 1);
         QCOMPARE(table().RecNo(), 2);
-        QCOMPARE(Form_Main->gridHint(), QString());
+        QCOMPARE(Form_Main->DBGrid_Main->hint(), QString());
         Form_Main->Timer_HintTimer();
         QVERIFY(!Form_Main->Timer_Hint->Enabled());
     }
@@ -135,7 +135,7 @@ private slots:
     void clickOnAnEmptyGridEmptiesTheHint() {
         open({});
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(50, 10));
-        QCOMPARE(Form_Main->gridHint(), QString());
+        QCOMPARE(Form_Main->DBGrid_Main->hint(), QString());
         QVERIFY(Form_Main->Timer_Hint->Enabled());
     }
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "TarvikVersion.h"
+
 #include <QString>
 
 // The start-up sequence, from the splash to the moment the message loop can run.
 namespace Startup {
 
-inline const QString Version = QStringLiteral("1.2.0");
+inline const QString Version = QStringLiteral(TARVIK_VERSION);
 inline const QString ApplicationTitle = QStringLiteral("Tarvik. Планировщик задач");
 
 struct Options {

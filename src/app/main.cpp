@@ -1,5 +1,6 @@
 #include "about/AboutParts.h"
 #include "app/Startup.h"
+#include "toolkit/Appearance.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Error.h"
 #include "toolkit/MessageBox.h"
@@ -15,6 +16,7 @@ int main(int argc, char* argv[]) {
     // The program ends when Form_Main really closes, never because its last visible
     // window went (a message box closed while the main window waits in the tray).
     QApplication::setQuitOnLastWindowClosed(false);
+    Appearance::install();
     try {
         Startup::start({QApplication::applicationFilePath()});
     } catch (const TarvikError& error) {

@@ -7,6 +7,7 @@
 #include "store/TDataSource.h"
 #include "store/TTable.h"
 #include "toolkit/Clock.h"
+#include "toolkit/DatePicker.h"
 #include "toolkit/Error.h"
 #include "toolkit/Guarded.h"
 #include "toolkit/MaskEdit.h"
@@ -15,7 +16,6 @@
 #include "toolkit/UpDown.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -55,10 +55,8 @@ QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& place, int 
     return label;
 }
 
-QDateEdit* makeDatePicker(QWidget* parent, const QRect& place) {
-    auto* picker = new QDateEdit(parent);
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+DatePicker* makeDatePicker(QWidget* parent, const QRect& place) {
+    auto* picker = new DatePicker(parent);
     picker->setGeometry(place);
     return picker;
 }

@@ -6,10 +6,10 @@
 
 class DBEdit;
 class DBMemo;
+class DatePicker;
 class MaskEdit;
 class UpDown;
 class QCheckBox;
-class QDateEdit;
 class QDateTime;
 class QFrame;
 class QLabel;
@@ -39,13 +39,13 @@ public:
     QLabel* Label1;
     DBEdit* DBEdit1;
     QLabel* Label2;
-    QDateEdit* DateTimePicker1;
+    DatePicker* DateTimePicker1;
     QLabel* Label3;
     DBMemo* DBMemo1;
     QPushButton* Button_OK;
     QPushButton* Button_Cancel;
     QCheckBox* CheckBox_Reminder;
-    QDateEdit* DateTimePicker_Reminder;
+    DatePicker* DateTimePicker_Reminder;
     MaskEdit* Edit_Hour;
     UpDown* UpDown_Hour;
     QLabel* Label_Time;

@@ -1,9 +1,9 @@
 #include "main_window/GridModel.h"
 
 #include "store/TTable.h"
+#include "toolkit/UserLocale.h"
 
 #include <QDateTime>
-#include <QLocale>
 
 #include <array>
 
@@ -25,10 +25,11 @@ QString title(int field) {
 }
 
 // The standard cell text. The reminder and completion cells are always covered by their
-// icon and check box, so they show none.
+// icon and check box, so they show none. The date reads in the user's long form without
+// the weekday, so that a narrow column still shows the day and the month.
 QString displayText(int field, const QVariant& value) {
     if (field == F_Date && !value.isNull())
-        return QLocale().toString(value.toDateTime().date(), QLocale::LongFormat);
+        return UserLocale::get().toString(value.toDateTime().date(), UserLocale::longDateFormat());
     if (field == F_Plan)
         return value.toString();
     return QString();
@@ -40,8 +41,10 @@ GridModel::GridModel(TTable* table, QObject* parent)
     : QAbstractTableModel(parent)
     , m_table(table) {
     connect(table, &TTable::rowsChanged, this, &GridModel::reset);
+    connect(table, &TTable::stateChanged, this, &GridModel::stateChanged);
     connect(table, &TTable::recordChanged, this, &GridModel::repaintRows);
     connect(table, &TTable::currentChanged, this, &GridModel::repaintRows);
+    m_rows = rowCount();
 }
 
 int GridModel::columnField(int column) {
@@ -56,24 +59,36 @@ int GridModel::fieldColumn(int field) {
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_table->RecordCount();
+    if (parent.isValid())
+        return 0;
+    return m_table->RecordCount() + (m_table->insertRow() >= 0 ? 1 : 0);
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(visibleFields.size());
 }
 
+QVariant GridModel::value(int row, int field) const {
+    const int inserted = m_table->insertRow();
+    if (inserted < 0 || row < inserted)
+        return m_table->valueAt(row, field);
+    return row == inserted ? m_table->fieldValue(field) : m_table->valueAt(row - 1, field);
+}
+
+int GridModel::currentRow() const {
+    const int inserted = m_table->insertRow();
+    return inserted >= 0 ? inserted : m_table->RecNo() - 1;
+}
+
 QVariant GridModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= m_table->RecordCount())
+    if (!index.isValid() || index.row() >= rowCount())
         return QVariant();
     const int field = columnField(index.column());
     switch (role) {
     case Qt::DisplayRole:
-        return displayText(field, m_table->valueAt(index.row(), field));
+        return displayText(field, value(index.row(), field));
     case Qt::TextAlignmentRole:
         return field == F_Reminder ? int(Qt::AlignCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
-    case Qt::ToolTipRole:
-        return m_hint.isEmpty() ? QVariant() : QVariant(m_hint);
     default:
         return QVariant();
     }
@@ -87,7 +102,14 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
 
 void GridModel::reset() {
     beginResetModel();
+    m_rows = rowCount();
     endResetModel();
+}
+
+// Insert adds a row and Cancel takes it away; an edit begun or ended keeps the rows.
+void GridModel::stateChanged() {
+    if (rowCount() != m_rows)
+        reset();
 }
 
 void GridModel::repaintRows() {

@@ -5,7 +5,8 @@
 class TTable;
 
 // The grid's view of Table_Main: its visible fields as columns, each row read from the
-// table's snapshot when drawn. Holds no copy of the rows.
+// table's snapshot when drawn. Holds no copy of the rows. A new record pending from Insert
+// shows as a row of its own at the cursor's position until it is posted or dropped.
 class GridModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -16,9 +17,11 @@ public:
     static int fieldColumn(int field);
 
     TTable* table() const { return m_table; }
-    // The grid's hint text, shown while the mouse rests on the grid.
-    QString hint() const { return m_hint; }
-    void setHint(const QString& hint) { m_hint = hint; }
+    // A field's value in a grid row, the pending new record's included.
+    QVariant value(int row, int field) const;
+    // The grid row of the table's current record (the pending new one while inserting);
+    // -1 when there is none.
+    int currentRow() const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -28,7 +31,8 @@ public:
 private:
     void reset();
     void repaintRows();
+    void stateChanged();
 
     TTable* m_table;
-    QString m_hint;
+    int m_rows = 0; // rows shown since the last reset
 };

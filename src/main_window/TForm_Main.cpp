@@ -9,6 +9,7 @@
 #include "toolkit/Clock.h"
 #include "toolkit/Guarded.h"
 #include "toolkit/Timer.h"
+#include "toolkit/UserLocale.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,7 +17,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
@@ -78,15 +78,12 @@ QGroupBox* groupBox(QWidget* parent, const QString& caption = QString()) {
 }
 
 QString timeSeparator() {
-    const QString format = QLocale().timeFormat(QLocale::ShortFormat);
+    const QString format = UserLocale::get().timeFormat(QLocale::ShortFormat);
     for (QChar c : format)
         if (!c.isLetter())
             return QString(c);
     return QStringLiteral(":");
 }
-
-// The zero date-time: what an empty date field reads as.
-const QDateTime zeroDateTime(QDate(1899, 12, 30), QTime(0, 0));
 
 } // namespace
 
@@ -275,12 +272,12 @@ void TForm_Main::DBGrid_MainCellClick(int column) {
     const QString hint = table().RecordCount() > 0
                              ? table().FieldByName(QStringLiteral("Comments")).AsString()
                              : QString();
-    m_model->setHint(hint);
+    DBGrid_Main->setHint(hint);
     Timer_Hint->setEnabled(true);
 }
 
 void TForm_Main::Timer_HintTimer() {
-    m_model->setHint(QString());
+    DBGrid_Main->setHint(QString());
     Timer_Hint->setEnabled(false);
 }
 
@@ -290,10 +287,6 @@ void TForm_Main::Timer_TimeTimer() {
     Label_Now_Date->setText(now.toString(QStringLiteral("dd.MM.yyyy")));
     Label_Now_Time->setText(now.toString(QStringLiteral("hh")) + timeSeparator() +
                             now.toString(QStringLiteral("mm")));
-}
-
-QString TForm_Main::gridHint() const {
-    return m_model ? m_model->hint() : QString();
 }
 
 // Completing clears the reminder; taking the completion back does not bring it back. A
@@ -320,7 +313,7 @@ QString TForm_Main::TaskDateText(const QDateTime& value) {
     static const char* const months[] = {"Январь",   "Февраль", "Март",   "Апрель",
                                          "Май",      "Июнь",    "Июль",   "Август",
                                          "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
-    const QDate date = (value.isValid() ? value : zeroDateTime).date();
+    const QDate date = (value.isValid() ? value : ZeroDateTime()).date();
     return QStringLiteral("%1 %2 %3 г.")
         .arg(date.day())
         .arg(QString::fromUtf8(months[date.month() - 1]))
@@ -329,14 +322,15 @@ QString TForm_Main::TaskDateText(const QDateTime& value) {
 
 void TForm_Main::DBGrid_MainDrawColumnCell(QPainter* painter, const QStyleOptionViewItem& option,
                                            int row, int column) {
-    if (table().RecordCount() == 0 || !isVisible())
+    // A new record pending from Insert counts: it shows in the today colour.
+    if (m_model->rowCount() == 0 || !isVisible())
         return;
-    const QDateTime date = table().valueAt(row, F_Date).toDateTime();
-    const bool completed = table().valueAt(row, F_Completed).toBool();
+    const QDateTime date = m_model->value(row, F_Date).toDateTime();
+    const bool completed = m_model->value(row, F_Completed).toBool();
     const bool selected = option.state & QStyle::State_Selected;
     QColor background = option.palette.color(selected ? QPalette::Highlight : QPalette::Base);
     const QDateTime today = Clock::today();
-    if ((date.isValid() ? date : zeroDateTime) < today && !completed)
+    if ((date.isValid() ? date : ZeroDateTime()) < today && !completed)
         background = overdueColour;
     else if (completed)
         background = completedColour;
@@ -348,7 +342,7 @@ void TForm_Main::DBGrid_MainDrawColumnCell(QPainter* painter, const QStyleOption
     if (field == F_Completed) {
         DrawCheckCell(painter, option, background, completed);
     } else if (field == F_Reminder) {
-        const bool hasReminder = !table().valueAt(row, F_Reminder).isNull();
+        const bool hasReminder = !m_model->value(row, F_Reminder).isNull();
         if (hasReminder)
             painter->fillRect(option.rect, background);
         ImageList_Reminder[hasReminder ? 1 : 0].paint(
@@ -360,7 +354,7 @@ void TForm_Main::PaintRowCell(QPainter* painter, const QStyleOptionViewItem& opt
                               int column, const QColor& colour) {
     painter->fillRect(option.rect, colour);
     const int field = GridModel::columnField(column);
-    const QVariant value = table().valueAt(row, field);
+    const QVariant value = m_model->value(row, field);
     QString text;
     if (field == F_Date)
         text = TaskDateText(value.toDateTime());

@@ -120,9 +120,6 @@ public:
                                    int column);
     static QString TaskDateText(const QDateTime& value);
 
-    // The grid's hint text: the description shown while the mouse rests on the grid.
-    QString gridHint() const;
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -14,7 +14,7 @@
 #include "toolkit/Timer.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
+#include "toolkit/DatePicker.h"
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>

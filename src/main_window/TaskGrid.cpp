@@ -6,7 +6,10 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
 
 #include <array>
 
@@ -14,6 +17,12 @@ namespace {
 
 // Display widths in characters of the visible fields, in column order.
 const std::array<int, 4> displayWidths = {5, 15, 40, 5};
+
+// The hint as typed: a tooltip would read a text that looks like markup as rich text.
+QString typedText(const QString& text) {
+    return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() +
+           QStringLiteral("</p>");
+}
 
 } // namespace
 
@@ -25,12 +34,15 @@ TaskGrid::TaskGrid(QWidget* parent)
     setTabKeyNavigation(true);
     setShowGrid(true);
     setWordWrap(false);
+    // Texts are cut at the cell's edge, as the coloured rows' texts are.
+    setTextElideMode(Qt::ElideNone);
     verticalHeader()->hide();
     horizontalHeader()->setSectionsMovable(true);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &TaskGrid::titleClick);
+    horizontalHeader()->installEventFilter(this);
 }
 
 void TaskGrid::bind(GridModel* model) {
@@ -69,10 +81,10 @@ void TaskGrid::sizeColumns() {
 void TaskGrid::followTable() {
     if (!m_model)
         return;
-    const int recNo = m_model->table()->RecNo();
+    const int row = m_model->currentRow();
     m_following = true;
-    if (recNo > 0) {
-        const QModelIndex cell = m_model->index(recNo - 1, m_selectedColumn);
+    if (row >= 0) {
+        const QModelIndex cell = m_model->index(row, m_selectedColumn);
         setCurrentIndex(cell);
         scrollTo(cell);
     }
@@ -82,7 +94,7 @@ void TaskGrid::followTable() {
 
 void TaskGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
-    if (m_following || !current.isValid())
+    if (m_following || !current.isValid() || m_model->table()->insertRow() >= 0)
         return;
     m_selectedColumn = current.column();
     ErrorReport::run([&] { m_model->table()->setRecNo(current.row() + 1); });
@@ -129,4 +141,40 @@ void TaskGrid::focusOutEvent(QFocusEvent* event) {
 
 void TaskGrid::contextMenuEvent(QContextMenuEvent* event) {
     emit popupRequested(event->globalPos());
+}
+
+bool TaskGrid::showHint(QEvent* event, QWidget* over) {
+    if (event->type() != QEvent::ToolTip)
+        return false;
+    const auto* help = static_cast<QHelpEvent*>(event);
+    if (m_hint.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), typedText(m_hint), over);
+    return true;
+}
+
+bool TaskGrid::viewportEvent(QEvent* event) {
+    return showHint(event, viewport()) || QTableView::viewportEvent(event);
+}
+
+bool TaskGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == horizontalHeader() && showHint(event, horizontalHeader()))
+        return true;
+    return QTableView::eventFilter(watched, event);
+}
+
+// A coloured row's text is not cut at its cell: the cells to its right cover it, and
+// right of the last column the grid's own background does.
+void TaskGrid::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    const int last = horizontalHeader()->logicalIndex(horizontalHeader()->count() - 1);
+    if (last < 0)
+        return;
+    const int right = columnViewportPosition(last) + columnWidth(last);
+    if (right >= viewport()->width())
+        return;
+    QPainter painter(viewport());
+    painter.fillRect(QRect(right, 0, viewport()->width() - right, viewport()->height()),
+                     viewport()->palette().brush(viewport()->backgroundRole()));
 }

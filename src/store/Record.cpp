@@ -2,8 +2,8 @@
 
 #include "store/TTable.h"
 #include "toolkit/Error.h"
+#include "toolkit/UserLocale.h"
 
-#include <QLocale>
 
 namespace {
 
@@ -48,8 +48,7 @@ Stamp toStamp(const QVariant& value) {
 }
 
 QString dateText(const QDateTime& value) {
-    const QLocale locale;
-    QString text = locale.toString(value.date(), QLocale::ShortFormat);
+    QString text = UserLocale::get().toString(value.date(), QLocale::ShortFormat);
     if (value.time() != QTime(0, 0))
         text += ' ' + value.time().toString(QStringLiteral("hh:mm:ss"));
     return text;

@@ -172,7 +172,8 @@ QString TField::AsString() const {
 
 QDateTime TField::AsDateTime() const {
     const Record* record = m_table->d->current();
-    return record ? record->dateTime(m_index, m_table->d->times) : QDateTime();
+    const QDateTime value = record ? record->dateTime(m_index, m_table->d->times) : QDateTime();
+    return value.isValid() ? value : ZeroDateTime();
 }
 
 bool TField::AsBoolean() const {
@@ -394,6 +395,10 @@ QVariant TTable::valueAt(int row, int field) const {
     if (row < 0 || row >= RecordCount() || field < 0 || field >= FieldCount)
         return QVariant();
     return d->rows[size_t(d->order[size_t(row)])].value(field, d->times);
+}
+
+int TTable::insertRow() const {
+    return d->state == InsertState ? std::max(d->position, 0) : -1;
 }
 
 QVariant TTable::fieldValue(int field) const {

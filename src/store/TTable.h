@@ -24,6 +24,11 @@ constexpr int FieldCount = 6;
 QString fieldName(int index);
 int fieldIndex(const QString& name); // -1 when no field has that name
 
+// The zero date-time, 30.12.1899 00:00: what an empty date field reads as.
+inline QDateTime ZeroDateTime() {
+    return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+}
+
 // The field of the current record (the pending record while editing or inserting).
 class TField final {
 public:
@@ -34,7 +39,7 @@ public:
     int Index() const { return m_index; }
     QString FieldName() const { return fieldName(m_index); }
     QString AsString() const;     // empty field: ""
-    QDateTime AsDateTime() const; // empty field: the zero date-time, QDateTime() (invalid)
+    QDateTime AsDateTime() const; // empty field: the zero date-time, ZeroDateTime()
     bool AsBoolean() const;       // empty field: false
     QVariant AsVariant() const;   // empty field: a null QVariant
     bool IsNull() const;
@@ -95,6 +100,9 @@ public:
     // moving the cursor. A null QVariant for an empty field. Date-times as QDateTime,
     // Completed as bool, ID as qint64.
     QVariant valueAt(int row, int field) const;
+    // For views: the 0-based row at which a pending new record shows (where the record
+    // that was current at Insert stands, 0 on an empty table); -1 unless inserting.
+    int insertRow() const;
 
     // Pending-record access for TField.
     QVariant fieldValue(int field) const;

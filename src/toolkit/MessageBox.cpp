@@ -1,7 +1,10 @@
 #include "toolkit/MessageBox.h"
 
+#include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 
 namespace {
 
@@ -24,6 +27,21 @@ MessageBox::Answer answerFromSeam(const QString& caption, const QString& text, b
     return s.answers.takeFirst();
 }
 
+// The window manager writes the caption into the title bar, which is as wide as the box:
+// the box is made at least as wide as the caption in a bold face, as title bars draw it,
+// beside the title bar's icon and buttons.
+void fitCaption(QMessageBox& box, const QString& caption) {
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    const int titleBar = box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &box);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(caption) + 4 * titleBar;
+    auto* layout = qobject_cast<QGridLayout*>(box.layout());
+    if (!layout)
+        return;
+    layout->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                    layout->rowCount(), 0, 1, layout->columnCount());
+}
+
 MessageBox::Answer execBox(QWidget* parent, const QString& caption, const QString& text,
                            bool question) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::NoButton, parent);
@@ -35,6 +53,7 @@ MessageBox::Answer execBox(QWidget* parent, const QString& caption, const QStrin
         box.setEscapeButton(box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole));
     else
         box.setEscapeButton(ok);
+    fitCaption(box, caption);
     box.exec();
     return box.clickedButton() == ok ? MessageBox::Ok : MessageBox::Cancel;
 }

@@ -1,0 +1,16 @@
+#include "toolkit/DatePicker.h"
+
+#include "toolkit/UserLocale.h"
+
+DatePicker::DatePicker(QWidget* parent)
+    : QDateEdit(parent) {
+    setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
+    setLocale(UserLocale::get());
+    setDisplayFormat(UserLocale::shortDateFormat());
+    setCalendarPopup(true);
+}
+
+// The date edit would move to its next section; the picker hands the focus on instead.
+bool DatePicker::focusNextPrevChild(bool next) {
+    return QWidget::focusNextPrevChild(next);
+}

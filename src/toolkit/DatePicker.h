@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QDateEdit>
+
+// A date picker with a drop-down calendar, showing the user's short date. It is one tab
+// stop: Tab and Shift+Tab leave it whichever section is selected (arrow keys and typing
+// still move between the day, month and year), and it holds every date a task can hold,
+// from 1 January 100 to 31 December 9999, so that setting a date never changes it.
+class DatePicker final : public QDateEdit {
+    Q_OBJECT
+public:
+    explicit DatePicker(QWidget* parent = nullptr);
+
+protected:
+    bool focusNextPrevChild(bool next) override;
+};
