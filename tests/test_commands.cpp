@@ -6,13 +6,13 @@
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "store/TDataModule_Main.h"
+#include "toolkit/DatePicker.h"
 #include "toolkit/MaskEdit.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Timer.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include "toolkit/DatePicker.h"
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>

@@ -6,13 +6,13 @@
 #include "main_window/TForm_Main.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/Clock.h"
+#include "toolkit/DatePicker.h"
 #include "toolkit/MaskEdit.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Timer.h"
 #include "toolkit/UpDown.h"
 
 #include <QCheckBox>
-#include "toolkit/DatePicker.h"
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -34,15 +34,31 @@ TaskRow task(const QString& plan, const QDateTime& date, const QDateTime& remind
     return {plan, date, reminder, completed, comments};
 }
 
-// Shows the editor modally and runs the steps inside its modal loop. Whatever the steps
-// leave open is cancelled, so a failed check never hangs the test.
-void inEditor(const std::function<void()>& steps) {
+// Opens the editor through a real command and runs the steps inside its modal loop.
+// Whatever the steps leave open is cancelled, so a failed check never hangs the test.
+void inEditor(void (TForm_Main::*command)(), const std::function<void()>& steps) {
     whenModal([steps](QWidget*) {
         steps();
         if (Form_Edit->isVisible())
             Form_Edit->reject();
     });
-    Form_Edit->ShowModal();
+    (Form_Main->*command)();
+}
+
+void adding(const std::function<void()>& steps) {
+    inEditor(&TForm_Main::Button_AddClick, steps);
+}
+
+void editing(const std::function<void()>& steps) {
+    inEditor(&TForm_Main::Button_EditClick, steps);
+}
+
+// An added task with the reminder row in view, for the hour and minute fields.
+void withReminderRow(const std::function<void()>& steps) {
+    adding([&steps] {
+        Form_Edit->CheckBox_Reminder->setChecked(true);
+        steps();
+    });
 }
 
 // Replaces a field's whole text by typing, as a user does after the click selected it; no
@@ -57,45 +73,6 @@ void retype(MaskEdit* edit, const QString& keys) {
 QList<QWidget*> taskFields() {
     return {Form_Edit->CheckBox_Reminder, Form_Edit->DBEdit1, Form_Edit->DateTimePicker1,
             Form_Edit->DBMemo1};
-}
-
-void enableTaskFields(bool on) {
-    for (QWidget* w : taskFields())
-        w->setEnabled(on);
-}
-
-// The preparations of the add and edit commands.
-void prepareAdd() {
-    Form_Main->Timer1->setEnabled(false);
-    table().Insert();
-    table().FieldByName(QStringLiteral("Date")).setAsDateTime(Clock::today());
-    Form_Edit->DateTimePicker1->setDate(Clock::today().date());
-    Form_Edit->setWindowTitle(QStringLiteral("Добавить задачу"));
-    Form_Edit->setHeight(TForm_Edit::HeightWithoutReminder);
-    Form_Edit->CheckBox_Reminder->setChecked(false);
-    enableTaskFields(true);
-}
-
-void prepareEdit() {
-    Form_Main->Timer1->setEnabled(false);
-    Form_Edit->setWindowTitle(QStringLiteral("Изменить задачу"));
-    Form_Edit->DateTimePicker1->setDate(table().Fields(F_Date).AsDateTime().date());
-    const TField reminder = table().Fields(F_Reminder);
-    if (!reminder.IsNull()) {
-        Form_Edit->DateTimePicker_Reminder->setDate(reminder.AsDateTime().date());
-        Form_Edit->Edit_Hour->setText(reminder.AsDateTime().toString(QStringLiteral("hh")));
-        Form_Edit->Edit_Minute->setText(reminder.AsDateTime().toString(QStringLiteral("mm")));
-    }
-    Form_Edit->setHeight(reminder.IsNull() ? TForm_Edit::HeightWithoutReminder
-                                           : TForm_Edit::HeightWithReminder);
-    Form_Edit->CheckBox_Reminder->setChecked(!reminder.IsNull());
-    enableTaskFields(!table().Fields(F_Completed).AsBoolean());
-}
-
-// An added task with the reminder row in view, for the hour and minute fields.
-void prepareReminderRow() {
-    prepareAdd();
-    Form_Edit->CheckBox_Reminder->setChecked(true);
 }
 
 QList<QWidget*> reminderRow() {
@@ -181,6 +158,9 @@ private slots:
     void everyEndingCancelsOnce();
     void enterPressesOkExceptInDescription();
     void refusedWriteKeepsTheDialogAsTyped();
+    void tabWalksTheChainOneStopPerPicker();
+    void titleTabTabLandsInTheDescription();
+    void okKeepsTheDateShown();
 
 private:
     void open(const QList<TaskRow>& rows = {});
@@ -224,10 +204,9 @@ void TestEditor::typedTimeIsClamped() {
     QFETCH(QString, typed);
     QFETCH(QString, text);
     open();
-    prepareReminderRow();
     MaskEdit* edit = hour ? Form_Edit->Edit_Hour : Form_Edit->Edit_Minute;
     UpDown* upDown = hour ? Form_Edit->UpDown_Hour : Form_Edit->UpDown_Minute;
-    inEditor([&] { retype(edit, typed); });
+    withReminderRow([&] { retype(edit, typed); });
     QCOMPARE(edit->text(), text);
     QCOMPARE(upDown->Position(), text.trimmed().toInt());
 }
@@ -252,15 +231,14 @@ void TestEditor::spinButtonsWrap() {
     QFETCH(bool, up);
     QFETCH(QString, text);
     open();
-    prepareReminderRow();
     MaskEdit* edit = hour ? Form_Edit->Edit_Hour : Form_Edit->Edit_Minute;
     UpDown* upDown = hour ? Form_Edit->UpDown_Hour : Form_Edit->UpDown_Minute;
     MaskEdit* other = hour ? Form_Edit->Edit_Minute : Form_Edit->Edit_Hour;
-    edit->setText(start);
-    other->setText(QStringLiteral("14"));
     QWidget* focused = nullptr;
     QString selected;
-    inEditor([&] {
+    withReminderRow([&] {
+        edit->setText(start);
+        other->setText(QStringLiteral("14"));
         QTest::mouseClick(up ? upDown->upButton() : upDown->downButton(), Qt::LeftButton);
         focused = Form_Edit->focusWidget();
         selected = edit->selectedText();
@@ -274,11 +252,10 @@ void TestEditor::spinButtonsWrap() {
 
 void TestEditor::clickSelectsTheField() {
     open();
-    prepareReminderRow();
-    Form_Edit->Edit_Hour->setText(QStringLiteral("12"));
-    Form_Edit->Edit_Minute->setText(QStringLiteral("34"));
     QStringList selected;
-    inEditor([&] {
+    withReminderRow([&] {
+        Form_Edit->Edit_Hour->setText(QStringLiteral("12"));
+        Form_Edit->Edit_Minute->setText(QStringLiteral("34"));
         for (MaskEdit* edit : {Form_Edit->Edit_Hour, Form_Edit->Edit_Minute}) {
             edit->deselect();
             QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(3, 5));
@@ -293,8 +270,7 @@ void TestEditor::clickSelectsTheField() {
 void TestEditor::firstTaskOnEmptyTable() {
     open();
     Form_Main->Button_Edit->setEnabled(true);
-    prepareAdd();
-    inEditor([] {
+    adding([] {
         typeText(Form_Edit->DBEdit1, QStringLiteral("Черновик"));
         Form_Edit->Button_Cancel->click();
     });
@@ -302,11 +278,10 @@ void TestEditor::firstTaskOnEmptyTable() {
     QCOMPARE(m_session->program().rowCount(), 0);
     QCOMPARE(commandButtons(), QList<bool>(4, false));
     QVERIFY(Form_Main->Timer1->Enabled());
-    prepareAdd();
     QWidget* focusAtShow = nullptr;
     QStringList messages;
     QList<QWidget*> focused;
-    inEditor([&] {
+    adding([&] {
         focusAtShow = Form_Edit->focusWidget();
         Form_Edit->Button_OK->click();
         messages << lastMessage();
@@ -342,8 +317,7 @@ void TestEditor::titleAndDescriptionStoredAsTyped() {
     const QString comments = QStringLiteral("строка 1\nстрока 2");
     open();
     for (const QString& typed : {QString(60, 'x'), QStringLiteral("   "), title}) {
-        prepareAdd();
-        inEditor([&] {
+        adding([&] {
             typeText(Form_Edit->DBEdit1, typed);
             typeText(Form_Edit->DBMemo1, comments);
             Form_Edit->Button_OK->click();
@@ -356,10 +330,9 @@ void TestEditor::titleAndDescriptionStoredAsTyped() {
 
 void TestEditor::completedTaskOpensForViewing() {
     open({task("Готово", at(2026, 12, 1), {}, true, "описание")});
-    prepareEdit();
     QString title, comments;
     QWidget* focused = nullptr;
-    inEditor([&] {
+    editing([&] {
         title = Form_Edit->DBEdit1->text();
         comments = Form_Edit->DBMemo1->toPlainText();
         focused = Form_Edit->focusWidget();
@@ -379,10 +352,9 @@ void TestEditor::heightShowsOrHidesReminderRow() {
     QVERIFY(rowInView());
     Form_Edit->setHeight(TForm_Edit::HeightWithoutReminder);
     QVERIFY(rowOutOfView());
-    prepareAdd();
     QList<int> heights;
     QList<bool> views;
-    inEditor([&] {
+    adding([&] {
         heights << Form_Edit->Height();
         views << rowOutOfView();
         Form_Edit->CheckBox_Reminder->setChecked(true);
@@ -399,8 +371,6 @@ void TestEditor::heightShowsOrHidesReminderRow() {
 void TestEditor::tickingProposesOrReloadsReminder() {
     open({task("Без напоминания", at(2026, 12, 10)),
           task("С ним", at(2026, 12, 1), at(2026, 12, 20, 9, 5))});
-    prepareEdit();
-    Form_Edit->Edit_Hour->setText(QStringLiteral("05"));
     QStringList seen;
     auto look = [&seen] {
         seen << Form_Edit->DateTimePicker_Reminder->date().toString(Qt::ISODate) + " " +
@@ -410,7 +380,8 @@ void TestEditor::tickingProposesOrReloadsReminder() {
         Form_Edit->CheckBox_Reminder->setChecked(false);
         Form_Edit->CheckBox_Reminder->setChecked(true);
     };
-    inEditor([&] {
+    editing([&] {
+        Form_Edit->Edit_Hour->setText(QStringLiteral("05"));
         Form_Edit->CheckBox_Reminder->setChecked(true);
         look();
         Form_Edit->DateTimePicker1->setDate(QDate(2026, 12, 11));
@@ -420,8 +391,7 @@ void TestEditor::tickingProposesOrReloadsReminder() {
         look();
     });
     table().Next();
-    prepareEdit();
-    inEditor([&] {
+    editing([&] {
         look();
         retype(Form_Edit->Edit_Hour, QStringLiteral("11"));
         retick();
@@ -433,8 +403,7 @@ void TestEditor::tickingProposesOrReloadsReminder() {
 
 void TestEditor::clearingTheBoxRemovesTheReminder() {
     open({task("Позвонить", at(2026, 12, 8), at(2026, 12, 9, 10, 0))});
-    prepareEdit();
-    inEditor([] {
+    editing([] {
         Form_Edit->CheckBox_Reminder->setChecked(false);
         // A past reminder row is not looked at while the box is clear.
         Form_Edit->DateTimePicker_Reminder->setDate(QDate(2020, 1, 1));
@@ -457,9 +426,8 @@ void TestEditor::everyEndingCancelsOnce() {
     QFETCH(int, ending);
     open({task("Старое", at(2026, 12, 8))});
     QSignalSpy finished(Form_Edit, &QDialog::finished);
-    for (bool adding : {true, false}) {
-        adding ? prepareAdd() : prepareEdit();
-        inEditor([&] {
+    for (auto command : {&TForm_Main::Button_AddClick, &TForm_Main::Button_EditClick}) {
+        inEditor(command, [&] {
             Form_Edit->DBEdit1->selectAll();
             typeText(Form_Edit->DBEdit1, QStringLiteral("Новое"));
             end(Ending(ending));
@@ -475,9 +443,8 @@ void TestEditor::everyEndingCancelsOnce() {
 
 void TestEditor::enterPressesOkExceptInDescription() {
     open();
-    prepareAdd();
     QList<bool> openAfter;
-    inEditor([&] {
+    adding([&] {
         typeText(Form_Edit->DBEdit1, QStringLiteral("Задача"));
         typeText(Form_Edit->DBMemo1, QStringLiteral("\n"));
         openAfter << Form_Edit->isVisible();
@@ -486,8 +453,7 @@ void TestEditor::enterPressesOkExceptInDescription() {
     });
     QCOMPARE(openAfter, QList<bool>({true, false}));
     QCOMPARE(m_session->program().column("Comments"), QList<QVariant>({"\n"}));
-    prepareEdit();
-    inEditor([] {
+    editing([] {
         typeText(Form_Edit->DBEdit1, QStringLiteral("!"));
         Form_Edit->Button_Cancel->setFocus();
         QTest::keyClick(Form_Edit->Button_Cancel, Qt::Key_Return);
@@ -500,10 +466,9 @@ void TestEditor::enterPressesOkExceptInDescription() {
 void TestEditor::refusedWriteKeepsTheDialogAsTyped() {
     open({task("Сохранённая", at(2026, 12, 1))});
     DataModule_Main->Connection.setBusyTimeout(50);
-    prepareAdd();
     QString report, title, comments;
     bool stillOpen = false;
-    inEditor([&] {
+    adding([&] {
         typeText(Form_Edit->DBEdit1, QStringLiteral("Новая"));
         typeText(Form_Edit->DBMemo1, QStringLiteral("текст"));
         {
@@ -524,6 +489,82 @@ void TestEditor::refusedWriteKeepsTheDialogAsTyped() {
     QCOMPARE(table().Fields(F_Plan).AsString(), QStringLiteral("Сохранённая"));
     QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({"Сохранённая"}));
     QVERIFY(Form_Main->Timer1->Enabled());
+}
+
+// Each date picker is one tab stop, whichever of its sections is selected, in both heights
+// and both ways.
+void TestEditor::tabWalksTheChainOneStopPerPicker() {
+    open({task("С напоминанием", at(2026, 12, 9), at(2026, 12, 20, 9, 5))});
+    const QList<QWidget*> chain = {Form_Edit->DBEdit1,
+                                   Form_Edit->DateTimePicker1,
+                                   Form_Edit->DBMemo1,
+                                   Form_Edit->Button_OK,
+                                   Form_Edit->Button_Cancel,
+                                   Form_Edit->CheckBox_Reminder,
+                                   Form_Edit->DateTimePicker_Reminder,
+                                   Form_Edit->Edit_Hour,
+                                   Form_Edit->Edit_Minute,
+                                   Form_Edit->DBEdit1};
+    QList<QWidget*> reversed(chain.rbegin(), chain.rend());
+    auto walk = [](Qt::Key key, int steps) {
+        QList<QWidget*> seen = {QApplication::focusWidget()};
+        for (int i = 0; i < steps; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            seen << QApplication::focusWidget();
+        }
+        return seen;
+    };
+    for (auto command : {&TForm_Main::Button_AddClick, &TForm_Main::Button_EditClick}) {
+        QList<QWidget*> forward, backward;
+        int height = 0;
+        inEditor(command, [&] {
+            height = Form_Edit->Height();
+            forward = walk(Qt::Key_Tab, int(chain.size()) - 1);
+            Form_Edit->DateTimePicker1->setCurrentSection(QDateTimeEdit::YearSection);
+            backward = walk(Qt::Key_Backtab, int(chain.size()) - 1);
+        });
+        QCOMPARE(forward, chain);
+        QCOMPARE(backward, reversed);
+        QCOMPARE(height, command == &TForm_Main::Button_AddClick ? 340 : 380);
+    }
+}
+
+// The keys a new user presses: a title, Tab, Tab, a description with a line break, and OK.
+void TestEditor::titleTabTabLandsInTheDescription() {
+    open();
+    QDate shown;
+    adding([&] {
+        typeText(QApplication::focusWidget(), QStringLiteral("Купить хлеб"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up); // the day, one on
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        typeText(QApplication::focusWidget(), QStringLiteral("белый\nи чёрный"));
+        shown = Form_Edit->DateTimePicker1->date();
+        Form_Edit->Button_OK->click();
+    });
+    QCOMPARE(shown, QDate(2026, 12, 9));
+    QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({"Купить хлеб"}));
+    QCOMPARE(m_session->program().column("Comments"), QList<QVariant>({"белый\nи чёрный"}));
+    QCOMPARE(m_session->program().column("Date"), QList<QVariant>({"2026-12-09 00:00:00"}));
+}
+
+// Opening a task and pressing Enter stores the date the picker shows, however old or far;
+// an empty date shows as the zero date, not as the date of the picker's previous use.
+void TestEditor::okKeepsTheDateShown() {
+    open({task("Старая", at(1700, 1, 1)), task("Древняя", at(100, 1, 1)),
+          task("Далёкая", at(9999, 12, 31)), task("Без даты", QDateTime())});
+    QStringList shown;
+    for (int recNo = 1; recNo <= 4; ++recNo) {
+        table().setRecNo(recNo);
+        editing([&] {
+            shown << Form_Edit->DateTimePicker1->date().toString(Qt::ISODate);
+            QTest::keyClick(Form_Edit->DBEdit1, Qt::Key_Return);
+        });
+    }
+    QCOMPARE(shown, QStringList({"1700-01-01", "0100-01-01", "9999-12-31", "1899-12-30"}));
+    QCOMPARE(m_session->program().column("Date"),
+             QList<QVariant>({"1700-01-01 00:00:00", "0100-01-01 00:00:00", "9999-12-31 00:00:00",
+                              "1899-12-30 00:00:00"}));
 }
 
 QTEST_MAIN(TestEditor)

@@ -41,8 +41,8 @@ void checkLabel(const QLabel* label, QStringList& misfits) {
                                                       -label->margin(), -label->margin());
     const QFontMetrics metrics = label->fontMetrics();
     if (label->wordWrap()) {
-        const QRect needed = metrics.boundingRect(QRect(0, 0, room.width(), 10000),
-                                                  Qt::TextWordWrap, label->text());
+        const QRect needed =
+            metrics.boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap, label->text());
         for (const QString& word : label->text().split(' '))
             if (textWidth(label, word) > room.width())
                 misfits << misfit(label, word, textWidth(label, word), room.width());

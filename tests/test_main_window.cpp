@@ -1,14 +1,19 @@
+#include "ModalHelper.h"
 #include "WindowSession.h"
 #include "app/Instances.h"
+#include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Timer.h"
+#include "toolkit/UserLocale.h"
 
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -49,7 +54,11 @@ private:
 
 private slots:
     void init() { session = std::make_unique<WindowSession>(at(2026, 12, 8, 14, 3, 58)); }
-    void cleanup() { session.reset(); }
+    void cleanup() {
+        QVERIFY(!modalHelperFailed());
+        UserLocale::reset();
+        session.reset();
+    }
 
     void taskDateTextSpellsTheMonth_data() {
         QTest::addColumn<QDateTime>("value");
@@ -155,6 +164,129 @@ private slots:
         QCOMPARE(program().column("Completed"), QList<QVariant>({0}));
         clickCell(0, 3);
         QCOMPARE(program().column("Completed"), QList<QVariant>({1}));
+    }
+
+    // The grid keeps no type-to-search: letters leave the current task where it was, and
+    // Del still asks about that task; the navigation keys still move.
+    void lettersTypedInTheGridMoveNothing() {
+        open({{"альфа", at(2026, 12, 9)},
+              {"вторая", at(2026, 12, 9)},
+              {"в третьих", at(2026, 12, 9)}});
+        clickCell(0, 2);
+        typeText(grid(), QStringLiteral("вв ab"));
+        QCOMPARE(table().RecNo(), 1);
+        MessageBox::setNextAnswer(MessageBox::Cancel);
+        QTest::keyClick(grid(), Qt::Key_Delete);
+        QCOMPARE(MessageBox::shown().last().text,
+                 QStringLiteral("Вы действительно хотите удалить задачу \"альфа\"?"));
+        QList<int> recNos;
+        for (Qt::Key key : {Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Up, Qt::Key_PageUp}) {
+            QTest::keyClick(grid(), key);
+            recNos << table().RecNo();
+        }
+        QCOMPARE(recNos, QList<int>({2, 3, 2, 1}));
+    }
+
+    void dateColumnShowsTheLongDateWithoutTheWeekday_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Russian") << QLocale(QLocale::Russian, QLocale::Russia)
+                                 << "10 декабря 2026 г.";
+        QTest::newRow("C") << QLocale::c() << "10 December 2026";
+        QTest::newRow("US") << QLocale(QLocale::English, QLocale::UnitedStates)
+                            << "December 10, 2026";
+        QTest::newRow("weekday last")
+            << QLocale(QLocale::Hungarian, QLocale::Hungary) << "2026. december 10.";
+    }
+
+    void dateColumnShowsTheLongDateWithoutTheWeekday() {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, text);
+        UserLocale::set(locale);
+        open({{"послезавтра", at(2026, 12, 10)}});
+        QCOMPARE(grid()->model()->index(0, 1).data().toString(), text);
+    }
+
+    // The description is shown as typed, over the cells, the titles and the empty area.
+    void hintShowsTheDescriptionAsTypedAnywhereOnTheGrid() {
+        const QString typed = QStringLiteral("<b>жирный</b> &amp;\n  второй");
+        open({{"первая", at(2026, 12, 9), {}, false, typed}});
+        const QList<std::pair<QWidget*, QPoint>> places = {
+            {grid()->viewport(), cellCentre(0, 2)},
+            {grid()->viewport(), QPoint(20, grid()->viewport()->height() - 10)},
+            {grid()->horizontalHeader(), QPoint(20, 5)}};
+        auto hintAt = [](QWidget* over, const QPoint& point) {
+            QToolTip::hideText();
+            QHelpEvent help(QEvent::ToolTip, point, over->mapToGlobal(point));
+            QApplication::sendEvent(over, &help);
+            QTextDocument shown;
+            shown.setHtml(QToolTip::text());
+            return QToolTip::isVisible() ? shown.toPlainText().replace(QChar::LineSeparator, '\n')
+                                         : QString();
+        };
+        for (const auto& [over, point] : places)
+            QCOMPARE(hintAt(over, point), QString());
+        clickCell(0, 2);
+        for (const auto& [over, point] : places)
+            QCOMPARE(hintAt(over, point), typed);
+        QToolTip::hideText();
+    }
+
+    // A title running past the last column of a coloured row is covered by the grid's
+    // background there.
+    void overflowRightOfTheLastColumnIsCovered() {
+        open({{QString(50, QChar(0x0428)), at(2026, 12, 8)}});
+        grid()->horizontalHeader()->moveSection(2, 3); // the title's column last
+        QHeaderView* header = grid()->horizontalHeader();
+        const int right = header->sectionViewportPosition(2) + header->sectionSize(2);
+        QVERIFY(right < grid()->viewport()->width() - 20);
+        const QImage image = grid()->viewport()->grab().toImage();
+        const QColor background = grid()->viewport()->palette().color(QPalette::Base);
+        const QRect row = grid()->visualRect(grid()->model()->index(0, 2));
+        int foreign = 0;
+        for (int x = right; x < image.width(); ++x)
+            for (int y = row.top(); y <= row.bottom(); ++y)
+                foreign += image.pixelColor(x, y) != background;
+        QCOMPARE(foreign, 0);
+    }
+
+    void newRecordShowsWhileTheEditorAdds_data() {
+        QTest::addColumn<int>("tasks");
+        QTest::addColumn<int>("recNo");
+        QTest::newRow("amid three") << 3 << 2;
+        QTest::newRow("empty table") << 0 << -1;
+    }
+
+    // Insert's new record is a row of its own at the cursor's position, in the today
+    // colour, until Cancel drops it.
+    void newRecordShowsWhileTheEditorAdds() {
+        QFETCH(int, tasks);
+        QFETCH(int, recNo);
+        QList<TaskRow> rows;
+        for (int i = 0; i < tasks; ++i)
+            rows.append({QString::number(i), at(2026, 12, 10 + i)});
+        open(rows);
+        if (recNo > 0)
+            table().setRecNo(recNo);
+        const int at = std::max(recNo - 1, 0);
+        int shown = 0;
+        int current = -1;
+        QColor colour;
+        QString below;
+        whenModal([&](QWidget*) {
+            shown = grid()->model()->rowCount();
+            current = grid()->currentIndex().row();
+            colour = rowColour(at);
+            below = grid()->model()->index(at + 1, 2).data().toString();
+            Form_Edit->Button_Cancel->click();
+        });
+        Form_Main->Button_AddClick();
+        QCOMPARE(shown, tasks + 1);
+        QCOMPARE(current, at);
+        QCOMPARE(colour, aqua);
+        QCOMPARE(below, tasks ? QString::number(at) : QString());
+        QCOMPARE(grid()->model()->rowCount(), tasks);
+        QCOMPARE(table().RecNo(), recNo);
     }
 };
 

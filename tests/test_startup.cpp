@@ -75,6 +75,21 @@ private slots:
         QVERIFY(Form_Edit != nullptr);
     }
 
+    // The Windows version record is made from the same version as the stamp.
+    void versionRecordCarriesTheVersion() {
+        QFile record(QStringLiteral(TARVIK_VERSION_RECORD));
+        QVERIFY(record.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QString text = QString::fromUtf8(record.readAll());
+        for (const char* line :
+             {"FILEVERSION 1,2,0,0", "PRODUCTVERSION 1,2,0,0",
+              "VALUE \"FileVersion\", \"1.2.0.0\\0\"", "VALUE \"ProductVersion\", \"1.2.0\\0\"",
+              "VALUE \"ProductName\", \"Tarvik\\0\"",
+              "VALUE \"Comments\", \"Tarvik. Планировщик задач.\\0\"", "BLOCK \"041904E3\"",
+              "VALUE \"Translation\", 0x0419, 1251"})
+            QVERIFY2(text.contains(QString::fromUtf8(line)), line);
+        QCOMPARE(Startup::Version, QStringLiteral("1.2.0"));
+    }
+
     void versionIsRewrittenUnlessExact() {
         for (const QString& stored :
              {QStringLiteral("1.1.0"), QStringLiteral("1.2.0 "), QString()}) {

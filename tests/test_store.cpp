@@ -193,27 +193,6 @@ private slots:
         QCOMPARE(errorOf([&] { table.Delete(); }), emptyDatasetText);
     }
 
-    void countedDeleteWalkRemovesExactlyTheMatchingRows() {
-        TempProgram program;
-        const QList<bool> done = {true, true, false, true, false, true, true};
-        QList<TaskRow> rows;
-        for (int i = 0; i < done.size(); ++i)
-            rows.append(
-                TaskRow{QString::number(i), at(2026, 1, 1), QDateTime(), done[i], QString()});
-        program.insert(rows);
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
-        table.First();
-        for (int step = 0, count = table.RecordCount(); step < count; ++step) {
-            if (table.FieldByName(QStringLiteral("Completed")).AsBoolean())
-                table.Delete();
-            else
-                table.Next();
-        }
-        QCOMPARE(plansInOrder(table), (QStringList{"2", "4"}));
-        QCOMPARE(program.column(QStringLiteral("Plan")), (QList<QVariant>{"2", "4"}));
-    }
-
     void batchIsAllOrNothing() {
         TempProgram program;
         program.insert(titled({"a", "b", "boom", "c"}));

@@ -1,14 +1,21 @@
 #include "ModalHelper.h"
+#include "toolkit/Appearance.h"
 #include "toolkit/Clock.h"
+#include "toolkit/DatePicker.h"
 #include "toolkit/Error.h"
 #include "toolkit/Guarded.h"
 #include "toolkit/MaskEdit.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Timer.h"
 #include "toolkit/UpDown.h"
+#include "toolkit/UserLocale.h"
 
+#include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -46,6 +53,7 @@ class TestToolkit final : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { Appearance::install(); }
     void init() {
         MessageBox::setTestMode(true);
         Clock::reset();
@@ -53,6 +61,7 @@ private slots:
     void cleanup() {
         QVERIFY(!modalHelperFailed());
         Clock::reset();
+        UserLocale::reset();
     }
 
     void clockFollowsTheFixedMoment() {
@@ -341,6 +350,87 @@ private slots:
         whenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
         later.exec();
         QVERIFY(!ran);
+    }
+
+    // However short its text, a box is wide enough for its caption in a title bar's bold
+    // face beside the title bar's icon and buttons.
+    void messageBoxIsAsWideAsItsCaption() {
+        MessageBox::setTestMode(false);
+        const QString caption = QStringLiteral("Нет заголовка задачи!");
+        int width = 0;
+        whenModal([&](QWidget* dialog) {
+            width = dialog->width();
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        MessageBox::inform(nullptr, caption, QStringLiteral("!"));
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        const int needed = QFontMetrics(bold).horizontalAdvance(caption) + 60;
+        QVERIFY2(width >= needed, qPrintable(QStringLiteral("%1 < %2").arg(width).arg(needed)));
+    }
+
+    // Tab and Shift+Tab pass a date picker in one step, whichever section is selected.
+    void datePickerIsOneTabStop() {
+        QWidget window;
+        auto* before = new QLineEdit(&window);
+        auto* picker = new DatePicker(&window);
+        auto* after = new QLineEdit(&window);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        before->setFocus();
+        QList<QWidget*> seen;
+        for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Backtab}) {
+            if (QApplication::focusWidget() == picker)
+                picker->setCurrentSection(QDateTimeEdit::MonthSection);
+            QTest::keyClick(QApplication::focusWidget(), key);
+            seen << QApplication::focusWidget();
+        }
+        QCOMPARE(seen, QList<QWidget*>({picker, after, picker, before}));
+    }
+
+    // Every date a task can hold stays as set: none is moved into a narrower range.
+    void datePickerHoldsEveryDate() {
+        DatePicker picker;
+        for (const QDate& date : {QDate(100, 1, 1), QDate(1700, 1, 1), QDate(1752, 9, 13),
+                                  QDate(1899, 12, 30), QDate(9999, 12, 31)}) {
+            picker.setDate(date);
+            QCOMPARE(picker.date(), date);
+        }
+    }
+
+    void datePickerShowsTheUserShortDate_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Russian") << QLocale(QLocale::Russian, QLocale::Russia) << "08.12.2026";
+        QTest::newRow("US, two-digit year widened")
+            << QLocale(QLocale::English, QLocale::UnitedStates) << "12/8/2026";
+        QTest::newRow("German, two-digit year widened")
+            << QLocale(QLocale::German, QLocale::Germany) << "08.12.2026";
+    }
+
+    void datePickerShowsTheUserShortDate() {
+        QFETCH(QLocale, locale);
+        UserLocale::set(locale);
+        DatePicker picker;
+        picker.setDate(QDate(2026, 12, 8));
+        QTEST(picker.text(), "shown");
+    }
+
+    // Qt's own texts are Russian whatever the system language says.
+    void widgetsSpeakRussian() {
+        QLineEdit edit;
+        const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QStringList items;
+        for (const QAction* action : menu->actions())
+            if (!action->isSeparator())
+                items << action->text().section('\t', 0, 0);
+        QVERIFY(items.size() >= 5);
+        for (const QString& item : items)
+            QVERIFY2(!item.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))),
+                     qPrintable(items.join(", ")));
+        DatePicker picker;
+        QCOMPARE(picker.calendarWidget()->locale().language(), QLocale::Russian);
     }
 };
 

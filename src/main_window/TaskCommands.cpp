@@ -8,13 +8,13 @@
 #include "main_window/TaskGrid.h"
 #include "store/TTable.h"
 #include "toolkit/Clock.h"
+#include "toolkit/DatePicker.h"
 #include "toolkit/Guarded.h"
 #include "toolkit/MaskEdit.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Timer.h"
 
 #include <QCheckBox>
-#include "toolkit/DatePicker.h"
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>

@@ -4,7 +4,6 @@
 #include "toolkit/Error.h"
 #include "toolkit/UserLocale.h"
 
-
 namespace {
 
 [[noreturn]] void notADate(const QVariant& value) {
