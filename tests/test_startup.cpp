@@ -1,4 +1,5 @@
 #include "Fixtures.h"
+#include "TextFit.h"
 #include "app/Instances.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
@@ -6,11 +7,15 @@
 #include "main_window/TForm_Main.h"
 #include "store/Schema.h"
 #include "store/TDataModule_Main.h"
+#include "toolkit/Appearance.h"
 #include "toolkit/Error.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
+#include <QMenu>
 #include <QtTest>
 
 namespace {
@@ -22,6 +27,28 @@ QString readValue(const QString& name) {
 void writeValue(const QString& name, const QString& value) {
     Settings::write(Settings::TarvikKey, name, value);
 }
+
+// Menus and tooltips size themselves to their texts.
+bool sizesItself(const QWidget* window) {
+    return qobject_cast<const QMenu*>(window) || window->inherits("QTipLabel");
+}
+
+// Checks each window as it is shown: the splash is gone again before start-up returns.
+class ShownWindows final : public QObject {
+public:
+    QStringList misfits;
+    QStringList seen;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show && widget && widget->isWindow() && !sizesItself(widget)) {
+            seen << widget->metaObject()->className();
+            misfits << misfitsIn(widget);
+        }
+        return false;
+    }
+};
 
 } // namespace
 
@@ -42,6 +69,9 @@ private:
     }
 
 private slots:
+    // As the program does before it makes any window.
+    void initTestCase() { Appearance::install(); }
+
     void init() {
         program = std::make_unique<TempProgram>();
         executable = program->folder() + QStringLiteral("Quenlor");
@@ -73,6 +103,31 @@ private slots:
         QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), QString());
         QVERIFY(Form_Main->isHidden());
         QVERIFY(Form_Edit != nullptr);
+    }
+
+    // Where the system lacks "Comic Sans MS", the windows get a face with Cyrillic letters.
+    void theWindowFaceHasCyrillicLetters() {
+        const QString family = QFontInfo(QFont(QStringLiteral("Comic Sans MS"))).family();
+        QVERIFY2(QFontDatabase::writingSystems(family).contains(QFontDatabase::Cyrillic),
+                 qPrintable(family));
+    }
+
+    // Every window start-up makes, the splash included, at the layout's sizes: each
+    // caption, label, check-box text, group title, column title and shown date fits.
+    void everyTextFitsItsControl() {
+        program->insert({{QStringLiteral("Задача"), at(2026, 12, 28)}});
+        ShownWindows shown;
+        qApp->installEventFilter(&shown);
+        start();
+        Startup::showMainWindow();
+        qApp->removeEventFilter(&shown);
+        QVERIFY2(shown.seen.size() >= 2, qPrintable(shown.seen.join(", ")));
+        QStringList misfits = shown.misfits;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (!sizesItself(window))
+                misfits << misfitsIn(window);
+        misfits.removeDuplicates();
+        QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join('\n')));
     }
 
     // The Windows version record is made from the same version as the stamp.

@@ -3,6 +3,7 @@
 #include "store/TDataModule_Main.h"
 #include "store/TitleCollation.h"
 #include "toolkit/Error.h"
+#include "toolkit/UserLocale.h"
 
 #include <QCollator>
 #include <QDir>
@@ -121,7 +122,8 @@ class TestStore final : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { QLocale::setDefault(QLocale::c()); }
+    void init() { UserLocale::set(QLocale::c()); }
+    void cleanup() { UserLocale::reset(); }
 
     void editOnEmptyTableInsertsAndPostStores() {
         TempProgram program;
@@ -326,7 +328,7 @@ private slots:
     void indexFieldNames() {
         QFETCH(QString, locale);
         QFETCH(QStringList, byPlan);
-        QLocale::setDefault(QLocale(locale));
+        UserLocale::set(QLocale(locale));
         TempProgram program;
         const QStringList stored = {"вишня",  "Banana", "Арбуз", "apple", "банан",
                                     "Cherry", "Банан",  "APPLE", "ёж",    "ель"};
@@ -356,7 +358,7 @@ private slots:
     // A large table makes its keys and sorts on two threads; the result must agree with
     // the collation pair by pair, and with where Refresh puts a newly posted title.
     void largeTableSortAgreesWithTheCollation() {
-        QLocale::setDefault(QLocale(QStringLiteral("ru_RU")));
+        UserLocale::set(QLocale(QStringLiteral("ru_RU")));
         const QStringList words = {"Ёж", "еда", "Арбуз", "apple", "APPLE", "банан", "Zoo"};
         QStringList titles;
         for (int i = 0; i < 20010; ++i)
@@ -366,7 +368,7 @@ private slots:
         auto module = openDataModule(program.databasePath());
         TTable& table = module->Table_Main;
         table.setIndexFieldNames(QStringLiteral("Plan"));
-        QCollator collator;
+        QCollator collator(UserLocale::get());
         collator.setCaseSensitivity(Qt::CaseInsensitive);
         for (int row = 1; row < table.RecordCount(); ++row) {
             const int order = collator.compare(table.valueAt(row - 1, F_Plan).toString(),

@@ -1,6 +1,7 @@
 #include "store/RowOrder.h"
 
 #include "store/TTable.h"
+#include "toolkit/UserLocale.h"
 
 #include <algorithm>
 #include <array>
@@ -186,7 +187,7 @@ qint64 numberOf(const Record& row, int field) {
 
 RowOrder::RowOrder(QList<int> fields)
     : m_fields(std::move(fields))
-    , m_collation(TitleCollation::forLocale(QLocale())) {}
+    , m_collation(TitleCollation::forLocale(UserLocale::get())) {}
 
 FieldMask RowOrder::fields() const {
     FieldMask mask = 0;

@@ -1,24 +1,12 @@
-#include "Fixtures.h"
-#include "app/Instances.h"
-#include "app/Startup.h"
-#include "editor/TForm_Edit.h"
-#include "main_window/TForm_Main.h"
-#include "store/TDataModule_Main.h"
-#include "toolkit/Appearance.h"
+#include "TextFit.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QCheckBox>
-#include <QFile>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
 #include <QStyleOption>
-#include <QtTest>
 
 namespace {
 
@@ -114,6 +102,8 @@ void checkLineEdit(const QLineEdit* edit, QStringList& misfits) {
         misfits << misfit(edit, edit->text(), textWidth(edit, edit->text()), room);
 }
 
+} // namespace
+
 QStringList misfitsIn(QWidget* window) {
     QStringList misfits;
     QList<QWidget*> widgets = window->findChildren<QWidget*>();
@@ -132,75 +122,3 @@ QStringList misfitsIn(QWidget* window) {
     }
     return misfits;
 }
-
-// Menus and tooltips size themselves to their texts.
-bool sizesItself(const QWidget* window) {
-    return qobject_cast<const QMenu*>(window) || window->inherits("QTipLabel");
-}
-
-// Checks each window as it is shown: the splash is gone again before start-up returns.
-class ShownWindows final : public QObject {
-public:
-    QStringList misfits;
-    QStringList seen;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Show && widget && widget->isWindow() && !sizesItself(widget)) {
-            seen << widget->metaObject()->className();
-            misfits << misfitsIn(widget);
-        }
-        return false;
-    }
-};
-
-} // namespace
-
-class LayoutTest final : public QObject {
-    Q_OBJECT
-
-private slots:
-    void initTestCase() { Appearance::install(); }
-
-    void cleanup() {
-        delete Form_Edit;
-        delete Form_Main;
-        delete DataModule_Main;
-        Form_Edit = nullptr;
-        Form_Main = nullptr;
-        DataModule_Main = nullptr;
-    }
-
-    // Where the system lacks "Comic Sans MS", the windows get a face with Cyrillic letters.
-    void theWindowFaceHasCyrillicLetters() {
-        const QString family = QFontInfo(QFont(QStringLiteral("Comic Sans MS"))).family();
-        QVERIFY2(QFontDatabase::writingSystems(family).contains(QFontDatabase::Cyrillic),
-                 qPrintable(family));
-    }
-
-    // Every window start-up makes, at the layout's sizes: each caption, label, check-box
-    // text, group title, column title and shown date fits its control.
-    void everyTextFitsItsControl() {
-        TempProgram program;
-        const QString executable = program.folder() + QStringLiteral("Quenlor");
-        QFile exe(executable);
-        QVERIFY(exe.open(QIODevice::WriteOnly));
-        program.insert({{QStringLiteral("Задача"), at(2026, 12, 28)}});
-        ShownWindows shown;
-        qApp->installEventFilter(&shown);
-        Startup::start({executable, 0});
-        Startup::showMainWindow();
-        qApp->removeEventFilter(&shown);
-        QVERIFY2(shown.seen.size() >= 2, qPrintable(shown.seen.join(", ")));
-        QStringList misfits = shown.misfits;
-        for (QWidget* window : QApplication::topLevelWidgets())
-            if (!sizesItself(window))
-                misfits << misfitsIn(window);
-        misfits.removeDuplicates();
-        QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join('\n')));
-    }
-};
-
-QTEST_MAIN(LayoutTest)
-#include "test_layout.moc"
