@@ -214,7 +214,7 @@ private slots:
         const QList<std::pair<QWidget*, QPoint>> places = {
             {grid()->viewport(), cellCentre(0, 2)},
             {grid()->viewport(), QPoint(20, grid()->viewport()->height() - 10)},
-            {grid()->horizontalHeader(), QPoint(20, 5)}};
+            {grid()->horizontalHeader()->viewport(), QPoint(20, 5)}};
         auto hintAt = [](QWidget* over, const QPoint& point) {
             QToolTip::hideText();
             QHelpEvent help(QEvent::ToolTip, point, over->mapToGlobal(point));

@@ -417,6 +417,15 @@ private slots:
         QTEST(picker.text(), "shown");
     }
 
+    // The C locale names no language: the program's own, Russian, stands in for it.
+    void userLocaleStandsInForTheCLocale() {
+        const QLocale system = QLocale::system();
+        const bool none = system.language() == QLocale::C;
+        QCOMPARE(UserLocale::get(), none ? QLocale(QLocale::Russian, QLocale::Russia) : system);
+        UserLocale::set(QLocale(QLocale::German, QLocale::Germany));
+        QCOMPARE(UserLocale::get().language(), QLocale::German);
+    }
+
     // Qt's own texts are Russian whatever the system language says.
     void widgetsSpeakRussian() {
         QLineEdit edit;

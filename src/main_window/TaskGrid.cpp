@@ -42,7 +42,7 @@ TaskGrid::TaskGrid(QWidget* parent)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &TaskGrid::titleClick);
-    horizontalHeader()->installEventFilter(this);
+    horizontalHeader()->viewport()->installEventFilter(this);
 }
 
 void TaskGrid::bind(GridModel* model) {
@@ -159,7 +159,8 @@ bool TaskGrid::viewportEvent(QEvent* event) {
 }
 
 bool TaskGrid::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == horizontalHeader() && showHint(event, horizontalHeader()))
+    if (watched == horizontalHeader()->viewport() &&
+        showHint(event, horizontalHeader()->viewport()))
         return true;
     return QTableView::eventFilter(watched, event);
 }

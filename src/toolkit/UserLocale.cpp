@@ -13,8 +13,12 @@ std::optional<QLocale>& fixed() {
 
 } // namespace
 
+// The C locale is no choice of the user's: the program's own language stands in for it.
 QLocale UserLocale::get() {
-    return fixed().value_or(QLocale::system());
+    if (fixed())
+        return *fixed();
+    const QLocale system = QLocale::system();
+    return system.language() == QLocale::C ? QLocale(QLocale::Russian, QLocale::Russia) : system;
 }
 
 void UserLocale::set(const QLocale& locale) {

@@ -9,6 +9,7 @@ class UserLocale final {
 public:
     UserLocale() = delete;
 
+    // The system's locale; Russian when the system names none (the C locale).
     static QLocale get();
 
     // Test seam: from now on get() returns this locale until reset.
