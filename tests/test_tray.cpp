@@ -298,7 +298,7 @@ private slots:
         TaskGrid* grid = Form_Main->DBGrid_Main;
         const QPoint cell = grid->visualRect(grid->model()->index(0, 2)).center();
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
-        QCOMPARE(Form_Main->gridHint(), QStringLiteral("о"));
+        QCOMPARE(Form_Main->DBGrid_Main->hint(), QStringLiteral("о"));
         QCOMPARE(Form_Main->Timer_Hint->Interval(), 5000);
         QVERIFY(Form_Main->Timer_Hint->isRunning());
         QTest::qWait(30);
@@ -306,7 +306,7 @@ private slots:
         // The second click does not start the five seconds again.
         QVERIFY(Form_Main->Timer_Hint->remainingTime() <= 5000 - 30);
         emit Form_Main->Timer_Hint->timeout();
-        QCOMPARE(Form_Main->gridHint(), QString());
+        QCOMPARE(Form_Main->DBGrid_Main->hint(), QString());
         QVERIFY(!Form_Main->Timer_Hint->Enabled());
     }
 
