@@ -507,10 +507,10 @@ void TestEditor::tabWalksTheChainOneStopPerPicker() {
                                    Form_Edit->DBEdit1};
     QList<QWidget*> reversed(chain.rbegin(), chain.rend());
     auto walk = [](Qt::Key key, int steps) {
-        QList<QWidget*> seen = {QApplication::focusWidget()};
+        QList<QWidget*> seen = {Form_Edit->focusWidget()};
         for (int i = 0; i < steps; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), key);
-            seen << QApplication::focusWidget();
+            QTest::keyClick(Form_Edit->focusWidget(), key);
+            seen << Form_Edit->focusWidget();
         }
         return seen;
     };
@@ -534,11 +534,11 @@ void TestEditor::titleTabTabLandsInTheDescription() {
     open();
     QDate shown;
     adding([&] {
-        typeText(QApplication::focusWidget(), QStringLiteral("Купить хлеб"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up); // the day, one on
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        typeText(QApplication::focusWidget(), QStringLiteral("белый\nи чёрный"));
+        typeText(Form_Edit->focusWidget(), QStringLiteral("Купить хлеб"));
+        QTest::keyClick(Form_Edit->focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(Form_Edit->focusWidget(), Qt::Key_Up); // the day, one on
+        QTest::keyClick(Form_Edit->focusWidget(), Qt::Key_Tab);
+        typeText(Form_Edit->focusWidget(), QStringLiteral("белый\nи чёрный"));
         shown = Form_Edit->DateTimePicker1->date();
         Form_Edit->Button_OK->click();
     });

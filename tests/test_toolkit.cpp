@@ -381,10 +381,10 @@ private slots:
         before->setFocus();
         QList<QWidget*> seen;
         for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Backtab}) {
-            if (QApplication::focusWidget() == picker)
+            if (window.focusWidget() == picker)
                 picker->setCurrentSection(QDateTimeEdit::MonthSection);
-            QTest::keyClick(QApplication::focusWidget(), key);
-            seen << QApplication::focusWidget();
+            QTest::keyClick(window.focusWidget(), key);
+            seen << window.focusWidget();
         }
         QCOMPARE(seen, QList<QWidget*>({picker, after, picker, before}));
     }
