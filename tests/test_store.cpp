@@ -396,10 +396,10 @@ private slots:
 
     void titleOrderEqualsTheCollator() {
         QFETCH(QString, locale);
-        QLocale::setDefault(QLocale(locale));
-        QCollator collator;
+        UserLocale::set(QLocale(locale));
+        QCollator collator(UserLocale::get());
         collator.setCaseSensitivity(Qt::CaseInsensitive);
-        const auto collation = TitleCollation::forLocale(QLocale());
+        const auto collation = TitleCollation::forLocale(UserLocale::get());
         QVERIFY(collation);
         const auto sign = [](int order) { return (order > 0) - (order < 0); };
         QRandomGenerator random(20261209);

@@ -12,6 +12,7 @@
 #include "toolkit/Error.h"
 #include "toolkit/Guarded.h"
 #include "toolkit/Timer.h"
+#include "toolkit/UserLocale.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -77,7 +78,7 @@ void TForm_Main::ButtonSearchClick() {
         if (count != 0) {
             const int current = tasks.RecNo();
             const int start = m_restartSearch || current < 1 || current >= count ? 1 : current + 1;
-            found = findTitle(tasks, TitleMatcher(EditSearch->text()), start);
+            found = findTitle(tasks, TitleMatcher(EditSearch->text(), UserLocale::get()), start);
             if (found != 0)
                 tasks.setRecNo(found);
         }
