@@ -5,7 +5,6 @@
 
 #include "BenchSupport.h"
 #include "app/Instances.h"
-#include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
 #include "store/TDataModule_Main.h"
 
@@ -23,12 +22,13 @@ public:
         Form_Main = new TForm_Main;
         Form_Main->bindTable();
         Form_Main->show(); // the grid follows every change, as it does for the user
-        Form_Edit = new TForm_Edit(&DataModule_Main->DataSource);
+        Instances::createDialogs();
     }
     ~Session() {
-        delete Form_Edit;
-        delete Form_Main;
+        delete Form_Main; // and its dialogs
         delete DataModule_Main;
+        Form_Main = nullptr;
+        DataModule_Main = nullptr;
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;

@@ -7,3 +7,4 @@ export QT_QPA_PLATFORM=offscreen
 build/bench/bench_store
 build/bench/bench_commands
 build/bench/bench_search
+build/bench/bench_reminders

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QList>
 #include <QPointer>
 #include <QTest>
@@ -28,6 +29,24 @@ void finish(QTimer* poll) {
     poll->deleteLater();
 }
 
+// Notices that a dialog was hidden, also when it is shown again before the next poll (a
+// reused dialog shown twice in a row).
+class HideWatcher final : public QObject {
+public:
+    HideWatcher(QWidget* watched, QObject* parent)
+        : QObject(parent) {
+        if (watched)
+            watched->installEventFilter(this);
+    }
+    bool hidden = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        hidden = hidden || event->type() == QEvent::Hide;
+        return false;
+    }
+};
+
 void fail(QTimer* poll, const char* why) {
     qWarning("whenModal: %s", why);
     record().failed = true;
@@ -39,11 +58,12 @@ void fail(QTimer* poll, const char* why) {
 void whenModal(std::function<void(QWidget* dialog)> action, int timeoutMsecs) {
     auto* poll = new QTimer(qApp);
     QPointer<QWidget> before = QApplication::activeModalWidget();
+    const auto* closing = new HideWatcher(before, poll);
     QElapsedTimer waited;
     waited.start();
     QObject::connect(poll, &QTimer::timeout, poll, [=]() mutable {
         // A reused dialog that was open at scheduling time counts again once it has closed.
-        if (before && !before->isVisible())
+        if (before && (closing->hidden || !before->isVisible()))
             before = nullptr;
         QWidget* modal = QApplication::activeModalWidget();
         if (modal && modal != before && modal->isVisible()) {
@@ -70,6 +90,19 @@ bool modalHelperFailed() {
     const bool failed = record().failed;
     record().failed = false;
     return failed;
+}
+
+int dropModalActions() {
+    int dropped = 0;
+    while (!record().pending.isEmpty()) {
+        if (QTimer* poll = record().pending.first()) {
+            finish(poll);
+            ++dropped;
+        } else {
+            record().pending.removeFirst();
+        }
+    }
+    return dropped;
 }
 
 int pendingModalActions() {

@@ -22,5 +22,9 @@ bool modalHelperFailed();
 // The scheduled actions that have neither run nor timed out yet.
 int pendingModalActions();
 
+// Drops the actions still waiting without counting them as failures, for a check that no
+// dialog turned up; returns how many there were.
+int dropModalActions();
+
 // Types any text into a widget, Cyrillic included; "\n" is the Enter key.
 void typeText(QWidget* widget, const QString& text);

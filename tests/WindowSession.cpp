@@ -1,8 +1,6 @@
 #include "WindowSession.h"
 
-#include "about/TForm_About.h"
 #include "app/Instances.h"
-#include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "store/TDataModule_Main.h"
@@ -18,10 +16,11 @@ WindowSession::WindowSession(const QDateTime& now)
     MessageBox::clearShown();
 }
 
+// The main window takes its dialogs with it.
 WindowSession::~WindowSession() {
-    delete Form_Edit;
-    delete Form_Main; // and Form_About with it
+    delete Form_Main;
     Form_Edit = nullptr;
+    Form_Remainder = nullptr;
     Form_Main = nullptr;
     Form_About = nullptr;
     DataModule_Main = nullptr;
@@ -33,8 +32,7 @@ void WindowSession::open(const QList<TaskRow>& rows) {
     DataModule_Main = m_module.get();
     Form_Main = new TForm_Main;
     Form_Main->bindTable();
-    Form_Edit = new TForm_Edit(&DataModule_Main->DataSource);
-    Form_About = new TForm_About(Form_Main);
+    Instances::createDialogs();
     MessageBox::clearShown();
 }
 

@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 #include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
+#include "reminders/TForm_Remainder.h"
 #include "store/Schema.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/Appearance.h"
@@ -81,10 +82,10 @@ private slots:
     }
 
     void cleanup() {
-        delete Form_Edit;
-        delete Form_Main; // and Form_About with it
+        delete Form_Main;
         delete DataModule_Main;
         Form_Edit = nullptr;
+        Form_Remainder = nullptr;
         Form_Main = nullptr;
         Form_About = nullptr;
         DataModule_Main = nullptr;
@@ -104,7 +105,10 @@ private slots:
         QVERIFY(!Form_Main->CheckBox_AutoRun->isChecked());
         QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), QString());
         QVERIFY(Form_Main->isHidden());
-        QVERIFY(Form_Edit != nullptr);
+        // The dialogs are the main window's own.
+        QCOMPARE(Form_Edit->parentWidget(), Form_Main);
+        QCOMPARE(Form_Remainder->parentWidget(), Form_Main);
+        QVERIFY(Form_Edit->isHidden() && Form_Remainder->isHidden());
     }
 
     // Where the system lacks "Comic Sans MS", the windows get a face with Cyrillic letters.

@@ -13,3 +13,11 @@ extern TDataModule_Main* DataModule_Main;
 extern TForm_Edit* Form_Edit;
 extern TForm_Remainder* Form_Remainder;
 extern TForm_About* Form_About;
+
+namespace Instances {
+// Creates the task editor, the reminder dialog and the About window, in this order, once the
+// main window and the open data module exist: all three are the main window's dialogs, and
+// the main window hears when the editor or the reminder dialog closes. Start-up, the tests
+// and the benchmarks all wire them here.
+void createDialogs();
+} // namespace Instances

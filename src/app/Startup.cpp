@@ -1,10 +1,8 @@
 #include "app/Startup.h"
 
-#include "about/TForm_About.h"
 #include "about/TForm_Welcome.h"
 #include "app/Instances.h"
 #include "app/Settings.h"
-#include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/Guarded.h"
@@ -99,8 +97,7 @@ void start(const Options& options) {
     Form_Main->bindTable();
     restoreAutoRun();
     restoreSort(places.sortValue);
-    Form_Edit = new TForm_Edit(&DataModule_Main->DataSource);
-    Form_About = new TForm_About(Form_Main);
+    Instances::createDialogs();
 }
 
 void showMainWindow() {

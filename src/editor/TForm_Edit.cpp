@@ -2,8 +2,6 @@
 
 #include "app/Instances.h"
 #include "editor/BoundEdits.h"
-#include "main_window/TForm_Main.h"
-#include "main_window/TaskGrid.h"
 #include "store/TDataSource.h"
 #include "store/TTable.h"
 #include "toolkit/Clock.h"
@@ -12,7 +10,6 @@
 #include "toolkit/Guarded.h"
 #include "toolkit/MaskEdit.h"
 #include "toolkit/MessageBox.h"
-#include "toolkit/Timer.h"
 #include "toolkit/UpDown.h"
 
 #include <QCheckBox>
@@ -74,16 +71,6 @@ MaskEdit* makeTimeField(QWidget* parent, const QRect& place) {
     auto* edit = new MaskEdit(2, parent);
     edit->setGeometry(place);
     return edit;
-}
-
-// The value of an hour or minute text; a text that is no number is a conversion failure.
-int numberIn(const MaskEdit* edit) {
-    bool ok = false;
-    const int value = edit->value(&ok);
-    if (!ok)
-        throw TarvikError(
-            QStringLiteral("'%1' не является правильным целым числом").arg(edit->text()));
-    return value;
 }
 
 QString twoDigits(int value) {
@@ -172,6 +159,50 @@ void TForm_Edit::connectHandlers() {
 void TForm_Edit::setHeight(int outerHeight) {
     m_outerHeight = outerHeight;
     applyHeight();
+}
+
+void TForm_Edit::enableTaskFields(bool on) {
+    const QList<QWidget*> fields = {CheckBox_Reminder, DBEdit1, DateTimePicker1, DBMemo1};
+    for (QWidget* field : fields)
+        field->setEnabled(on);
+}
+
+void TForm_Edit::prepareForAdd() {
+    table()->Insert();
+    table()->FieldByName(QStringLiteral("Date")).setAsDateTime(Clock::today());
+    DateTimePicker1->setDate(Clock::today().date());
+    setWindowTitle(QStringLiteral("Добавить задачу"));
+    setHeight(HeightWithoutReminder);
+    CheckBox_Reminder->setChecked(false);
+    enableTaskFields(true);
+}
+
+// The record is not put into editing here: the bound controls do that when the user
+// changes them, and OK does it in any case. Ticking the box runs its handler, which fills
+// the reminder row the same way.
+void TForm_Edit::prepareForEdit() {
+    setWindowTitle(QStringLiteral("Изменить задачу"));
+    DateTimePicker1->setDate(table()->Fields(F_Date).AsDateTime().date());
+    const bool hasReminder = !table()->Fields(F_Reminder).IsNull();
+    if (hasReminder)
+        fillReminderRow();
+    setHeight(hasReminder ? HeightWithReminder : HeightWithoutReminder);
+    CheckBox_Reminder->setChecked(hasReminder);
+    enableTaskFields(!table()->FieldByName(QStringLiteral("Completed")).AsBoolean());
+}
+
+// The box keeps the enabled state the previous use left; the reminder row stays enabled,
+// so a past reminder can be moved ahead.
+void TForm_Edit::prepareForReminder() {
+    DateTimePicker1->setDate(table()->Fields(F_Date).AsDateTime().date());
+    const QList<QWidget*> shownOnly = {DBEdit1, DateTimePicker1, DBMemo1};
+    for (QWidget* field : shownOnly)
+        field->setEnabled(false);
+    setWindowTitle(table()->Fields(F_Reminder).IsNull() ? QStringLiteral("Установить напоминание")
+                                                        : QStringLiteral("Изменить напоминание"));
+    fillReminderRow();
+    setHeight(HeightWithReminder);
+    CheckBox_Reminder->setChecked(true);
 }
 
 void TForm_Edit::ShowModal() {
@@ -264,7 +295,6 @@ void TForm_Edit::Button_OKClick() {
     table()->Post();
     table()->Refresh();
     askToClose(Accepted);
-    Form_Main->Timer1->setEnabled(true);
 }
 
 // A title of spaces only passes.
@@ -290,7 +320,6 @@ bool TForm_Edit::reminderTestPassed() {
 void TForm_Edit::Button_CancelClick() {
     table()->Cancel();
     askToClose(Rejected);
-    Form_Main->Timer1->setEnabled(true);
 }
 
 void TForm_Edit::FormShow() {
@@ -298,9 +327,10 @@ void TForm_Edit::FormShow() {
         DBEdit1->setFocus();
 }
 
+// The caller brings its command buttons up to date, focuses its grid and switches the
+// reminder watch on again.
 void TForm_Edit::FormClose() {
-    Form_Main->UpdateCommandButtons();
-    Form_Main->DBGrid_Main->setFocus();
+    emit closed();
 }
 
 void TForm_Edit::CheckBox_ReminderClick() {
@@ -309,6 +339,10 @@ void TForm_Edit::CheckBox_ReminderClick() {
         return;
     }
     setHeight(HeightWithReminder);
+    fillReminderRow();
+}
+
+void TForm_Edit::fillReminderRow() {
     const TField reminder = table()->FieldByName(QStringLiteral("Reminder"));
     const bool proposed = reminder.IsNull();
     const QDateTime moment = proposed ? Clock::now() : reminder.AsDateTime();
@@ -341,9 +375,9 @@ void TForm_Edit::Edit_MinuteClick() {
 void TForm_Edit::timeTextChanged(MaskEdit* edit, UpDown* upDown, int highest) {
     if (edit->text().trimmed().isEmpty())
         edit->setText(QStringLiteral("00"));
-    if (numberIn(edit) > highest)
+    if (edit->wholeNumber() > highest)
         edit->setText(QStringLiteral("00"));
-    upDown->setPosition(numberIn(edit));
+    upDown->setPosition(edit->wholeNumber());
 }
 
 // The spin range reaches one step past each end; those two positions wrap around.

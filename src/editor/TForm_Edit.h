@@ -17,9 +17,9 @@ class QPushButton;
 class TDataSource;
 class TTable;
 
-// The task editor: the one modal dialog in which a task record is written. Callers
-// prepare it (caption, height, control values, enabled states) and call ShowModal(); the
-// dialog writes its result into the task table itself.
+// The task editor: the one modal dialog in which a task record is written. A caller
+// prepares it for adding, editing or setting a reminder and calls ShowModal(); the dialog
+// writes its result into the task table itself and tells the caller when it closes.
 class TForm_Edit final : public QDialog {
     Q_OBJECT
 public:
@@ -33,6 +33,14 @@ public:
     // row, 380 shows it.
     int Height() const { return m_outerHeight; }
     void setHeight(int outerHeight);
+
+    // Inserts a new task dated today and prepares the dialog for it.
+    void prepareForAdd();
+    // Prepares the dialog for the current task; a completed one opens for viewing.
+    void prepareForEdit();
+    // Prepares the dialog for setting or changing the current task's reminder: its title,
+    // date and description are shown but cannot be changed.
+    void prepareForReminder();
     void ShowModal();
 
     QFrame* Panel1;
@@ -69,6 +77,10 @@ public:
     // Every ending of a use passes here once; the close step follows it.
     void done(int result) override;
 
+signals:
+    // A use has ended, however it ended (the close step).
+    void closed();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -87,6 +99,10 @@ private:
     // the handler asked the dialog to close.
     void press(void (TForm_Edit::*handler)());
     void askToClose(int result) { m_closeRequest = result; }
+    void enableTaskFields(bool on);
+    // The reminder row from the current task's reminder or, when it has none, the task's
+    // date at the current hour and minute.
+    void fillReminderRow();
 
     TTable* table() const;
     bool titleTestPassed();

@@ -37,6 +37,13 @@ void drawCross(QPainter& p, const QRectF& box, qreal thickness) {
     p.drawLine(box.topRight(), box.bottomLeft());
 }
 
+// A green check mark through three points.
+void drawTick(QPainter& p, const QPolygonF& mark, qreal thickness) {
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0, 130, 0), thickness, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(mark);
+}
+
 QPixmap crossPicture(int side, const QRectF& box, qreal thickness) {
     QPixmap pixmap = blank(side, side);
     QPainter p(&pixmap);
@@ -138,11 +145,15 @@ QPixmap checkBox(bool ticked) {
     p.setPen(QColor(60, 60, 60));
     p.setBrush(Qt::white);
     p.drawRect(2, 2, 11, 11);
-    if (ticked) {
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(QColor(0, 130, 0), 2));
-        p.drawPolyline(QPolygonF({QPointF(4.5, 8), QPointF(7, 10.5), QPointF(11.5, 4.5)}));
-    }
+    if (ticked)
+        drawTick(p, QPolygonF({QPointF(4.5, 8), QPointF(7, 10.5), QPointF(11.5, 4.5)}), 2);
+    return pixmap;
+}
+
+QPixmap greenTick() {
+    QPixmap pixmap = blank(16, 16);
+    QPainter p(&pixmap);
+    drawTick(p, QPolygonF({QPointF(2, 8.5), QPointF(6, 12.5), QPointF(14, 3.5)}), 3);
     return pixmap;
 }
 

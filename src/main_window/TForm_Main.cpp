@@ -5,6 +5,7 @@
 #include "main_window/GridModel.h"
 #include "main_window/Pictures.h"
 #include "main_window/TaskGrid.h"
+#include "reminders/ReminderWatch.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Guarded.h"
@@ -100,7 +101,8 @@ TForm_Main::TForm_Main(QWidget* parent)
     setAutoFillBackground(true);
     ImageList_Reminder = {QIcon(Pictures::clock(false)), QIcon(Pictures::clock(true)),
                           QIcon(Pictures::checkBox(true)), QIcon(Pictures::checkBox(false))};
-    Timer1 = new Timer(1000, true, this);
+    Watch = new ReminderWatch(this);
+    Timer1 = Watch->timer();
     Timer_Time = new Timer(1, true, this);
     Timer_Form = new Timer(500, true, this);
     Timer_Hint = new Timer(5000, false, this);
@@ -225,6 +227,10 @@ void TForm_Main::connectHandlers() {
             guarded(this, &TForm_Main::DBGrid_MainDblClick));
     connect(DBGrid_Main, &TaskGrid::popupRequested, this,
             guarded(this, &TForm_Main::showPopupMenu));
+    connect(Watch, &ReminderWatch::aboutToRemind, this, guarded(this, &TForm_Main::bringToFront));
+    // A window left open overnight shows today's and yesterday's rows in their new colours.
+    connect(Watch, &ReminderWatch::dayChanged, DBGrid_Main->viewport(),
+            qOverload<>(&QWidget::update));
     connectCommands();
     connectTrayAndExit();
     connectSearch();
@@ -236,6 +242,7 @@ void TForm_Main::bindTable() {
     DBGrid_Main->sizeColumns();
     connect(&table(), &TTable::rowsChanged, this, &TForm_Main::showSortArrow);
     showSortArrow();
+    Watch->bind(&DataModule_Main->Table_Main);
 }
 
 TTable& TForm_Main::table() const {
@@ -293,20 +300,15 @@ void TForm_Main::Timer_TimeTimer() {
 // refused write leaves the task as stored rather than half-edited.
 void TForm_Main::toggleCompletion() {
     TTable& tasks = table();
-    tasks.Edit();
-    TField completed = tasks.Fields(F_Completed);
-    if (!completed.IsNull() && completed.AsBoolean()) {
-        completed.setAsBoolean(false);
-    } else {
-        completed.setAsBoolean(true);
-        tasks.Fields(F_Reminder).Clear();
-    }
-    try {
-        tasks.Post();
-    } catch (...) {
-        tasks.Cancel();
-        throw;
-    }
+    tasks.Amend([&tasks] {
+        TField completed = tasks.Fields(F_Completed);
+        if (!completed.IsNull() && completed.AsBoolean()) {
+            completed.setAsBoolean(false);
+        } else {
+            completed.setAsBoolean(true);
+            tasks.Fields(F_Reminder).Clear();
+        }
+    });
 }
 
 QString TForm_Main::TaskDateText(const QDateTime& value) {

@@ -18,7 +18,9 @@ class QMenu;
 class QPainter;
 class QPushButton;
 class QStyleOptionViewItem;
+class ReminderWatch;
 class TaskGrid;
+class TForm_Edit;
 class TTable;
 class Timer;
 
@@ -29,7 +31,8 @@ public:
     explicit TForm_Main(QWidget* parent = nullptr);
     ~TForm_Main() override;
 
-    // Binds the grid to Table_Main; start-up calls it once the data module exists.
+    // Binds the grid and the reminder watch to Table_Main; start-up calls it once the data
+    // module exists.
     void bindTable();
     // The executable's full path, written to the autostart entry (the running program's
     // own path until start-up gives the one it was started from).
@@ -59,7 +62,10 @@ public:
     QLabel* Label_Now_Time;
     QLabel* Label_Now_Date;
 
-    Timer* Timer1;
+    // The reminder watch, and its timer (Timer1, once a second), which only the watch
+    // switches: commands pause and resume the watch.
+    ReminderWatch* Watch;
+    const Timer* Timer1;
     Timer* Timer_Time;
     Timer* Timer_Form;
     Timer* Timer_Hint;
@@ -108,7 +114,12 @@ public:
     void Button_Del_CompletedClick();
     void Menu_Del_CompletedClick();
     void Menu_CompletedClick();
+    void Menu_RemainderClick();
+    void Menu_RemainderDeleteClick();
     void PopupMenu_MainPopup();
+    // The task editor's and the reminder dialog's closing: the next key reaches this window.
+    void Form_EditClosed();
+    void Form_RemainderClosed(bool answered);
 
     void ButtonSearchClick();
     void EditSearchClick();
@@ -139,6 +150,8 @@ private:
     void showPopupMenu(const QPoint& globalPos);
     void addTask();
     void editTask();
+    // Pauses the watch, prepares the editor and shows it; the editor's closing resumes it.
+    void openEditor(void (TForm_Edit::*prepare)());
     void deleteTask();
     void deleteCompleted();
     void runShortcut(QAction* item);

@@ -1,20 +1,15 @@
 // The task commands of the main window: add, edit, delete, delete completed, complete,
 // and the popup menu's open step and shortcut keys.
 #include "app/Instances.h"
-#include "editor/BoundEdits.h"
 #include "editor/TForm_Edit.h"
 #include "main_window/GridModel.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
+#include "reminders/ReminderWatch.h"
 #include "store/TTable.h"
-#include "toolkit/Clock.h"
-#include "toolkit/DatePicker.h"
 #include "toolkit/Guarded.h"
-#include "toolkit/MaskEdit.h"
 #include "toolkit/MessageBox.h"
-#include "toolkit/Timer.h"
 
-#include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
@@ -34,13 +29,6 @@ private:
     Steps m_steps;
 };
 
-void enableTaskFields(bool on) {
-    Form_Edit->CheckBox_Reminder->setEnabled(on);
-    Form_Edit->DBEdit1->setEnabled(on);
-    Form_Edit->DateTimePicker1->setEnabled(on);
-    Form_Edit->DBMemo1->setEnabled(on);
-}
-
 } // namespace
 
 void TForm_Main::connectCommands() {
@@ -57,6 +45,10 @@ void TForm_Main::connectCommands() {
             guarded(this, &TForm_Main::Menu_Del_CompletedClick));
     connect(Menu_Completed, &QAction::triggered, this,
             guarded(this, &TForm_Main::Menu_CompletedClick));
+    connect(Menu_Remainder, &QAction::triggered, this,
+            guarded(this, &TForm_Main::Menu_RemainderClick));
+    connect(Menu_RemainderDelete, &QAction::triggered, this,
+            guarded(this, &TForm_Main::Menu_RemainderDeleteClick));
     for (QAction* item : {Menu_Add, Menu_Delete, Menu_Del_Completed}) {
         auto* key = new QShortcut(item->shortcut(), DBGrid_Main);
         key->setContext(Qt::WidgetShortcut);
@@ -93,37 +85,24 @@ void TForm_Main::Menu_CompletedClick() {
 }
 
 void TForm_Main::addTask() {
-    Timer1->setEnabled(false);
-    table().Insert();
-    table().FieldByName(QStringLiteral("Date")).setAsDateTime(Clock::today());
-    Form_Edit->DateTimePicker1->setDate(Clock::today().date());
-    Form_Edit->setWindowTitle(QStringLiteral("Добавить задачу"));
-    Form_Edit->setHeight(340);
-    Form_Edit->CheckBox_Reminder->setChecked(false);
-    enableTaskFields(true);
+    openEditor(&TForm_Edit::prepareForAdd);
+}
+
+void TForm_Main::editTask() {
+    openEditor(&TForm_Edit::prepareForEdit);
+}
+
+void TForm_Main::openEditor(void (TForm_Edit::*prepare)()) {
+    Watch->pause();
+    (Form_Edit->*prepare)();
     Form_Edit->ShowModal();
 }
 
-// The record is not put into editing here: the editor's bound controls do that when the
-// user changes them, and its OK does it in any case.
-void TForm_Main::editTask() {
-    Timer1->setEnabled(false);
-    Form_Edit->setWindowTitle(QStringLiteral("Изменить задачу"));
-    Form_Edit->DateTimePicker1->setDate(table().Fields(F_Date).AsDateTime().date());
-    const TField reminder = table().FieldByName(QStringLiteral("Reminder"));
-    if (reminder.IsNull()) {
-        Form_Edit->setHeight(340);
-        Form_Edit->CheckBox_Reminder->setChecked(false);
-    } else {
-        const QDateTime moment = reminder.AsDateTime();
-        Form_Edit->DateTimePicker_Reminder->setDate(moment.date());
-        Form_Edit->Edit_Hour->setText(moment.toString(QStringLiteral("hh")));
-        Form_Edit->Edit_Minute->setText(moment.toString(QStringLiteral("mm")));
-        Form_Edit->setHeight(380);
-        Form_Edit->CheckBox_Reminder->setChecked(true);
-    }
-    enableTaskFields(!table().FieldByName(QStringLiteral("Completed")).AsBoolean());
-    Form_Edit->ShowModal();
+void TForm_Main::Form_EditClosed() {
+    Watch->resume();
+    UpdateCommandButtons();
+    DBGrid_Main->setFocus();
+    activateWindow();
 }
 
 void TForm_Main::DBGrid_MainDblClick() {
@@ -134,11 +113,11 @@ void TForm_Main::DBGrid_MainDblClick() {
 }
 
 void TForm_Main::deleteTask() {
-    Timer1->setEnabled(false);
+    Watch->pause();
     const Finally finish([this] {
         UpdateCommandButtons();
         DBGrid_Main->setFocus();
-        Timer1->setEnabled(true);
+        Watch->resume();
     });
     const QString text = QStringLiteral("Вы действительно хотите удалить задачу \"%1\"?")
                              .arg(table().FieldByName(QStringLiteral("Plan")).AsString());
@@ -150,10 +129,10 @@ void TForm_Main::deleteTask() {
 // is current. The walk is one transaction: thousands of deletes take one write to the
 // disk, and a refused one leaves every task in place. The keyboard focus stays.
 void TForm_Main::deleteCompleted() {
-    Timer1->setEnabled(false);
+    Watch->pause();
     const Finally finish([this] {
         UpdateCommandButtons();
-        Timer1->setEnabled(true);
+        Watch->resume();
     });
     TTable& tasks = table();
     tasks.Batch([&tasks] {

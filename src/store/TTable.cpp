@@ -22,6 +22,10 @@ const QLatin1String fieldNames[FieldCount] = {
 // than that and sorting everything again is cheaper.
 constexpr size_t fewRows = 64;
 
+bool awaitsReminder(const Record& row) {
+    return row.reminder != NoStamp && row.completed <= 0;
+}
+
 [[noreturn]] void noSuchField(const QString& name) {
     throw TarvikError(QStringLiteral("Field '%1' not found").arg(name));
 }
@@ -311,6 +315,17 @@ void TTable::Refresh() {
     emit currentChanged();
 }
 
+void TTable::Amend(const std::function<void()>& changes) {
+    Edit();
+    try {
+        changes();
+        Post();
+    } catch (...) {
+        Cancel();
+        throw;
+    }
+}
+
 void TTable::Batch(const std::function<void()>& steps) {
     requireActive();
     const bool wasBlocked = blockSignals(true);
@@ -389,6 +404,26 @@ void TTable::setIndexFieldNames(const QString& names) {
     d->sortAll();
     emit rowsChanged();
     emit currentChanged();
+}
+
+// Deleted rows are left as empty records, which await nothing.
+QDateTime TTable::earliestReminder() const {
+    Stamp earliest = NoStamp;
+    for (const Record& row : d->rows)
+        if (awaitsReminder(row) && (earliest == NoStamp || row.reminder < earliest))
+            earliest = row.reminder;
+    return d->times.dateTime(earliest);
+}
+
+int TTable::nextDue(int from, int last, const QDateTime& now) const {
+    const Stamp moment = Stamps::fromDateTime(now);
+    const int end = std::min(last, RecordCount());
+    for (int position = std::max(from, 1); position <= end; ++position) {
+        const Record& row = d->rows[size_t(d->order[size_t(position - 1)])];
+        if (awaitsReminder(row) && row.reminder <= moment)
+            return position;
+    }
+    return -1;
 }
 
 QVariant TTable::valueAt(int row, int field) const {

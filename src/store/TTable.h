@@ -80,6 +80,10 @@ public:
     void Refresh();
     void First();
     void Next();
+    // Puts the current record into editing, runs changes on its fields and posts them. A
+    // refused post drops the changes, so nothing half-written stays pending for a later
+    // cursor move to store.
+    void Amend(const std::function<void()>& changes);
     // Runs steps (a walk of Delete, Next, Post...) as one transaction, with the views told
     // once at the end. If a step fails, nothing of it stays: the file is rolled back and
     // the rows are read again, so the snapshot still equals the file.
@@ -95,6 +99,16 @@ public:
     QString IndexFieldNames() const;
     // Unknown field name: TarvikError, order unchanged.
     void setIndexFieldNames(const QString& names);
+
+    // The reminder watch's reads of the stored rows: they neither move the cursor nor tell
+    // the views. A task awaits its reminder while Reminder is set and Completed is not
+    // true, and is due once the reminder is not later than now; moments compare as the file
+    // keeps them, by the wall clock to the second (a reminder has no milliseconds).
+    // The earliest reminder of the tasks awaiting theirs; invalid when none does.
+    QDateTime earliestReminder() const;
+    // The first position from `from` up to `last` (1-based, in the current order, and no
+    // further than RecordCount()) whose task is due at now; -1 when none is.
+    int nextDue(int from, int last, const QDateTime& now) const;
 
     // For views: the stored value at 0-based position row of the current order, without
     // moving the cursor. A null QVariant for an empty field. Date-times as QDateTime,

@@ -17,19 +17,26 @@ QString& reportCaption() {
 } // namespace
 
 void ErrorReport::run(const std::function<void()>& handler) {
-    QString failure;
+    // The box opens only now, when the failed handler's frames (and what they held) are gone.
+    if (const std::optional<QString> failure = failureOf(handler))
+        show(*failure);
+}
+
+std::optional<QString> ErrorReport::failureOf(const std::function<void()>& handler) {
     try {
         handler();
-        return;
+        return std::nullopt;
     } catch (const TarvikError& error) {
-        failure = error.text();
+        return error.text();
     } catch (const std::exception& error) {
-        failure = QString::fromUtf8(error.what());
+        return QString::fromUtf8(error.what());
     } catch (...) {
         // Qt's event loop must never see an exception, whatever its type.
-        failure = QStringLiteral("Unknown error");
+        return QStringLiteral("Unknown error");
     }
-    // The box opens only now, when the failed handler's frames (and what they held) are gone.
+}
+
+void ErrorReport::show(const QString& failure) {
     MessageBox::inform(QApplication::activeWindow(), reportCaption(), failure);
 }
 

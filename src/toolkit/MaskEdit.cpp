@@ -1,5 +1,7 @@
 #include "toolkit/MaskEdit.h"
 
+#include "toolkit/Error.h"
+
 #include <QMouseEvent>
 #include <QSignalBlocker>
 
@@ -71,6 +73,14 @@ int MaskEdit::value(bool* ok) const {
     if (ok)
         *ok = whole;
     return whole ? number.toInt() : 0;
+}
+
+int MaskEdit::wholeNumber() const {
+    bool ok = false;
+    const int number = value(&ok);
+    if (!ok)
+        throw TarvikError(QStringLiteral("'%1' не является правильным целым числом").arg(text()));
+    return number;
 }
 
 void MaskEdit::mouseReleaseEvent(QMouseEvent* event) {

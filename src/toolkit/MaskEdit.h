@@ -22,6 +22,8 @@ public:
     // The number after leading and trailing blanks are removed; ok false when that is
     // not a whole number (blank between two digits) or empty.
     int value(bool* ok = nullptr) const;
+    // The same number; a text that is not one is a conversion failure (TarvikError).
+    int wholeNumber() const;
 
 signals:
     void changed();

@@ -1,0 +1,87 @@
+#include "reminders/ReminderWatch.h"
+
+#include "app/Instances.h"
+#include "reminders/TForm_Remainder.h"
+#include "store/TTable.h"
+#include "toolkit/Clock.h"
+#include "toolkit/Guarded.h"
+#include "toolkit/Timer.h"
+
+ReminderWatch::ReminderWatch(QObject* parent)
+    : QObject(parent)
+    , m_timer(new Timer(1000, true, this))
+    , m_day(Clock::now().date()) {
+    connect(m_timer, &Timer::timeout, this, &ReminderWatch::Timer1Timer);
+}
+
+void ReminderWatch::bind(TTable* table) {
+    m_table = table;
+    m_earliestKnown = false;
+    const auto forget = [this] { m_earliestKnown = false; };
+    connect(table, &TTable::rowsChanged, this, forget);
+    connect(table, &TTable::recordChanged, this, forget);
+}
+
+void ReminderWatch::pause() {
+    m_timer->setEnabled(false);
+}
+
+void ReminderWatch::resume() {
+    m_timer->setEnabled(true);
+}
+
+// Reported after the failed walk has unwound, then the watch goes on; a failure that
+// stays (a locked file) is reported once, not once a second.
+void ReminderWatch::Timer1Timer() {
+    const std::optional<QString> failure = ErrorReport::failureOf([this] { walk(); });
+    if (!failure) {
+        m_failure.clear();
+        return;
+    }
+    if (*failure != m_failure) {
+        m_failure = *failure;
+        ErrorReport::show(*failure);
+    }
+    resume();
+}
+
+// Positions are those of the current order; the count is fixed when the walk starts, and
+// the time is read again after each dialog, so a task that fell due meanwhile further on
+// is still shown in this walk.
+void ReminderWatch::walk() {
+    const QDateTime now = Clock::now();
+    noticeDay(now.date());
+    if (!m_table || !anyDueBy(now))
+        return;
+    const int count = m_table->RecordCount();
+    pause();
+    const int before = m_table->RecNo();
+    for (int position = m_table->nextDue(1, count, now); position > 0;
+         position = m_table->nextDue(position + 1, count, Clock::now())) {
+        m_table->setRecNo(position);
+        remind();
+    }
+    resume();
+    m_table->setRecNo(before);
+}
+
+bool ReminderWatch::anyDueBy(const QDateTime& now) {
+    if (!m_earliestKnown) {
+        m_earliest = m_table->earliestReminder();
+        m_earliestKnown = true;
+    }
+    return m_earliest.isValid() && m_earliest <= now;
+}
+
+void ReminderWatch::remind() {
+    Form_Remainder->prepareForCurrentTask();
+    emit aboutToRemind();
+    Form_Remainder->ShowModal();
+}
+
+void ReminderWatch::noticeDay(const QDate& today) {
+    if (today == m_day)
+        return;
+    m_day = today;
+    emit dayChanged();
+}

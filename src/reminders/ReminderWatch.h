@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+class TTable;
+class Timer;
+
+// The reminder watch: once a second it shows the reminder dialog for every due task, in
+// the grid's order. It owns the on/off switch of its timer (Timer1): the commands that
+// hold or walk the current record pause it and resume it through pause() and resume(),
+// and nothing else switches that timer.
+//
+// A tick with nothing due is one comparison with the earliest reminder still awaited,
+// which is worked out again only after the table changed; the cursor and the views are
+// left alone then. When something is due, the cursor moves to each due task in turn while
+// its dialog is open, and goes back to where it was after the walk.
+class ReminderWatch final : public QObject {
+    Q_OBJECT
+public:
+    explicit ReminderWatch(QObject* parent);
+
+    // The watch works on this table from now on (start-up binds it once it is open).
+    void bind(TTable* table);
+
+    const Timer* timer() const { return m_timer; }
+    void pause();
+    void resume();
+
+    // The tick: one walk over the due tasks. A failure is reported, once while it lasts,
+    // and the watch comes back on, so reminders never stop for good.
+    void Timer1Timer();
+    // Shows the reminder dialog on the current task, the main window brought forward
+    // first, and waits until the dialog closes.
+    void remind();
+
+signals:
+    // A due task's dialog is about to show: the main window comes forward.
+    void aboutToRemind();
+    // The local date has changed since the last tick: today's and yesterday's rows change
+    // colour.
+    void dayChanged();
+
+private:
+    void walk();
+    bool anyDueBy(const QDateTime& now);
+    void noticeDay(const QDate& today);
+
+    Timer* m_timer;
+    TTable* m_table = nullptr;
+    // The earliest reminder still awaited, while the table has not changed since.
+    QDateTime m_earliest;
+    bool m_earliestKnown = false;
+    QDate m_day;
+    // The failure reported last; cleared by a tick that goes through.
+    QString m_failure;
+};

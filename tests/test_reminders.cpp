@@ -1,0 +1,776 @@
+#include "LiteralWalk.h"
+#include "ModalHelper.h"
+#include "WindowSession.h"
+#include "app/Instances.h"
+#include "editor/BoundEdits.h"
+#include "editor/TForm_Edit.h"
+#include "main_window/TForm_Main.h"
+#include "main_window/TaskGrid.h"
+#include "reminders/ReminderWatch.h"
+#include "reminders/TForm_Remainder.h"
+#include "store/TDataModule_Main.h"
+#include "toolkit/Clock.h"
+#include "toolkit/MaskEdit.h"
+#include "toolkit/MessageBox.h"
+#include "toolkit/Timer.h"
+#include "toolkit/UpDown.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+const QDateTime Now = at(2026, 12, 8, 14, 3, 58);
+
+TTable& table() {
+    return DataModule_Main->Table_Main;
+}
+
+void tick() {
+    Form_Main->Watch->Timer1Timer();
+}
+
+// What a showing of the reminder dialog showed.
+struct Seen {
+    QString caption;
+    QString plan;
+    QString comments;
+    int recNo = 0;
+    int gridRow = 0;
+    bool mainVisible = false;
+    bool watchOn = true;
+    int choice = -1;
+    bool postponeShown = true;
+};
+
+Seen look() {
+    const TForm_Remainder* dialog = Form_Remainder;
+    return {dialog->windowTitle(),
+            dialog->Edit_Plan->text(),
+            dialog->Memo_Comment->toPlainText(),
+            table().RecNo(),
+            Form_Main->DBGrid_Main->currentIndex().row() + 1,
+            Form_Main->isVisible(),
+            Form_Main->Timer1->Enabled(),
+            dialog->choice(),
+            dialog->ComboBox_Ed_Izm->isVisible() || dialog->Edit_Time->isVisible() ||
+                dialog->UpDown_Time->isVisible()};
+}
+
+QStringList plans(const QList<Seen>& seen) {
+    QStringList result;
+    for (const Seen& one : seen)
+        result << one.plan;
+    return result;
+}
+
+// One showing's answer: what the user does in the dialog, ending it or not.
+using Answer = std::function<void()>;
+
+// Answers the next showings of the reminder dialog in turn, one answer each, and records what
+// each showed. An answer that leaves the dialog open is followed by a frame close, so a failed
+// check never hangs the walk.
+void answerInTurn(const QList<Answer>& answers, QList<Seen>* seen) {
+    if (answers.isEmpty())
+        return;
+    whenModal([answers, seen](QWidget* dialog) {
+        QCOMPARE(dialog, Form_Remainder);
+        seen->append(look());
+        answerInTurn(answers.mid(1), seen);
+        answers.first()();
+        if (Form_Remainder->isVisible())
+            Form_Remainder->close();
+    });
+}
+
+// A tick at which no dialog should turn up: one that does anyway is recorded and closed.
+QList<Seen> tickShowingNothing() {
+    QList<Seen> seen;
+    answerInTurn({[] { Form_Remainder->close(); }}, &seen);
+    tick();
+    dropModalActions();
+    return seen;
+}
+
+// Runs steps inside one showing of the dialog on the due task, then closes it through the
+// frame unless the steps closed it.
+void inDialog(const Answer& steps) {
+    QList<Seen> seen;
+    answerInTurn({steps}, &seen);
+    tick();
+    QCOMPARE(seen.size(), 1);
+}
+
+void choose(int choice) {
+    QList<QRadioButton*> items = Form_Remainder->RadioGroup_Reminder->findChildren<QRadioButton*>();
+    QTest::mouseClick(items.at(choice), Qt::LeftButton);
+}
+
+void pressOk() {
+    QTest::mouseClick(Form_Remainder->BitBtn1, Qt::LeftButton);
+}
+
+// The unit picked from the list with the keyboard, as a user does.
+void pickUnit(int unit) {
+    QComboBox* units = Form_Remainder->ComboBox_Ed_Izm;
+    units->setFocus();
+    while (units->currentIndex() < unit)
+        QTest::keyClick(units, Qt::Key_Down);
+    while (units->currentIndex() > unit)
+        QTest::keyClick(units, Qt::Key_Up);
+}
+
+// A click into the amount selects it; the keys typed then replace it. No keys: emptied.
+void typeAmount(const QString& keys) {
+    MaskEdit* amount = Form_Remainder->Edit_Time;
+    QTest::mouseClick(amount, Qt::LeftButton, {}, QPoint(5, 5));
+    if (keys.isEmpty())
+        QTest::keyClick(amount, Qt::Key_Delete);
+    QTest::keyClicks(amount, keys);
+}
+
+Answer stop() {
+    return [] { pressOk(); };
+}
+
+Answer complete() {
+    return [] {
+        choose(TForm_Remainder::Complete);
+        pressOk();
+    };
+}
+
+Answer postpone(int unit, const QString& amount) {
+    return [unit, amount] {
+        choose(TForm_Remainder::Postpone);
+        pickUnit(unit);
+        typeAmount(amount);
+        pressOk();
+    };
+}
+
+Answer closeFrame() {
+    return [] { Form_Remainder->close(); };
+}
+
+QString lastMessage() {
+    const QList<MessageBox::Shown> shown = MessageBox::shown();
+    return shown.isEmpty() ? QString() : shown.last().caption + " / " + shown.last().text;
+}
+
+} // namespace
+
+class RemindersTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WindowSession> session;
+
+    TempProgram& program() const { return session->program(); }
+
+    // The windows shown on the rows while nothing is due yet, then the clock at Now: the
+    // test drives every tick itself.
+    void open(const QList<TaskRow>& rows) {
+        Clock::setFixed(at(2000, 1, 1));
+        QVERIFY(session->openShown(rows));
+        Clock::setFixed(Now);
+    }
+
+    QList<QVariant> stored(const char* field) const { return program().column(field); }
+
+private slots:
+    void init() { session = std::make_unique<WindowSession>(Now); }
+
+    void cleanup() {
+        QVERIFY(!modalHelperFailed());
+        session.reset();
+    }
+
+    void nothingDueLeavesTheCursorAndTheViewsAlone() {
+        open({});
+        QCOMPARE(tickShowingNothing().size(), 0);
+        QVERIFY(Form_Main->Timer1->Enabled());
+        QCOMPARE(table().RecNo(), -1);
+        session.reset();
+
+        session = std::make_unique<WindowSession>(Now);
+        open({{"завтра", at(2026, 12, 9), Now.addSecs(1)},
+              {"сделано", at(2026, 12, 1), Now.addDays(-1), true},
+              {"без напоминания", at(2026, 12, 1)}});
+        table().setRecNo(2);
+        QSignalSpy moves(&table(), &TTable::currentChanged);
+        QCOMPARE(tickShowingNothing().size(), 0);
+        QCOMPARE(moves.count(), 0);
+        QCOMPARE(table().RecNo(), 2);
+        QVERIFY(Form_Main->Timer1->Enabled());
+        // The completed task keeps its reminder.
+        QCOMPARE(stored("Reminder").at(1), QVariant("2026-12-07 14:03:58"));
+    }
+
+    // The moment equal to now fires; a second later does not; a completed task and one
+    // without a reminder never do.
+    void dueTestBoundaries() {
+        open({{"сделано", at(2026, 12, 1), Now.addDays(-1), true},
+              {"ровно сейчас", at(2026, 12, 8), Now, false, "описание\nв две строки"},
+              {"через секунду", at(2026, 12, 8), Now.addSecs(1)},
+              {"без напоминания", at(2026, 12, 8)}});
+        table().setRecNo(4);
+        QList<Seen> seen;
+        answerInTurn({closeFrame()}, &seen);
+        tick();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen[0].caption, QStringLiteral("08.12.2026 14:03"));
+        QCOMPARE(seen[0].plan, QStringLiteral("ровно сейчас"));
+        QCOMPARE(seen[0].comments, QStringLiteral("описание\nв две строки"));
+        QCOMPARE(seen[0].recNo, 2);
+        QCOMPARE(seen[0].gridRow, 2);
+        QVERIFY(!seen[0].watchOn);
+        QCOMPARE(table().RecNo(), 4);
+        QVERIFY(Form_Main->Timer1->Enabled());
+        QCOMPARE(stored("Reminder").at(0), QVariant("2026-12-07 14:03:58"));
+    }
+
+    // A reminder field written by another program that holds no date-time never fires and
+    // never stops the watch.
+    void reminderThatIsNoDateNeverFires() {
+        open({{"чужая запись", at(2026, 12, 8), Now.addDays(-1)}});
+        {
+            TConnection other;
+            other.setConnectionString("Data Source=" + program().databasePath());
+            other.Open();
+            other.exec("UPDATE Plans SET Reminder = 'вчера'");
+        }
+        table().Refresh();
+        QCOMPARE(tickShowingNothing().size(), 0);
+        QVERIFY(Form_Main->Timer1->Enabled());
+        QCOMPARE(MessageBox::shown().size(), 0);
+        QCOMPARE(stored("Reminder"), QList<QVariant>({"вчера"}));
+    }
+
+    // In the grid's order, one after another; the main window comes out of the tray first,
+    // and the cursor goes back where it was.
+    void dueTasksComeInTheGridsOrder() {
+        open({{"в", at(2026, 12, 8), Now.addSecs(-60)},
+              {"а", at(2026, 12, 8), Now.addSecs(-120)},
+              {"не сейчас", at(2026, 12, 8), Now.addSecs(60)},
+              {"б", at(2026, 12, 8), Now.addSecs(-180)}});
+        table().setIndexFieldNames("Plan");
+        table().setRecNo(3); // "в"
+        Form_Main->hide();
+        QList<Seen> seen;
+        answerInTurn({stop(), stop(), stop()}, &seen);
+        tick();
+        QCOMPARE(plans(seen), QStringList({"а", "б", "в"}));
+        for (const Seen& one : seen) {
+            QVERIFY(one.mainVisible);
+            QCOMPARE(one.gridRow, one.recNo);
+            QCOMPARE(one.choice, int(TForm_Remainder::Stop));
+        }
+        QCOMPARE(table().RecNo(), 3);
+        QCOMPARE(table().Fields(F_Plan).AsString(), QStringLiteral("в"));
+        QVERIFY(Form_Main->Timer1->Enabled());
+        QCOMPARE(stored("Reminder"),
+                 QList<QVariant>({QVariant(), QVariant(), "2026-12-08 14:04:58", QVariant()}));
+    }
+
+    // The time is read again after each dialog: a task further on that fell due meanwhile is
+    // shown in the same walk; one already passed waits for the next tick.
+    void taskFallingDueDuringADialog() {
+        open({{"уже пройдена", at(2026, 12, 8), Now.addSecs(30)},
+              {"первая", at(2026, 12, 8), Now},
+              {"дальше", at(2026, 12, 8), Now.addSecs(60)}});
+        QList<Seen> seen;
+        answerInTurn({[] {
+                          Clock::advance(60 * 1000);
+                          pressOk();
+                      },
+                      stop()},
+                     &seen);
+        tick();
+        QCOMPARE(plans(seen), QStringList({"первая", "дальше"}));
+        seen.clear();
+        answerInTurn({stop()}, &seen);
+        tick();
+        QCOMPARE(plans(seen), QStringList({"уже пройдена"}));
+    }
+
+    // Positions are fixed when the walk starts: a postponed task that moves down in the
+    // order takes the place of one not yet reached, which waits for the next tick.
+    void answerThatMovesATaskInTheSort() {
+        open({{"раньше", at(2026, 12, 8), Now.addSecs(-120)},
+              {"позже", at(2026, 12, 8), Now.addSecs(-60)}});
+        table().setIndexFieldNames("Reminder");
+        QList<Seen> seen;
+        answerInTurn({postpone(0, "5")}, &seen);
+        tick();
+        QCOMPARE(plans(seen), QStringList({"раньше"}));
+        seen.clear();
+        answerInTurn({stop()}, &seen);
+        tick();
+        QCOMPARE(plans(seen), QStringList({"позже"}));
+        QCOMPARE(stored("Reminder"), QList<QVariant>({"2026-12-08 14:08:00", QVariant()}));
+    }
+
+    void postponedMoments_data() {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("reminder");
+        QTest::addRow("5 min at 14:03:58") << Now << 0 << "5"
+                                           << "2026-12-08 14:08:00";
+        QTest::addRow("1 min at 14:59:30") << at(2026, 12, 8, 14, 59, 30) << 0 << "1"
+                                           << "2026-12-08 15:00:00";
+        QTest::addRow("1 min at 14:03:59") << at(2026, 12, 8, 14, 3, 59) << 0 << "1"
+                                           << "2026-12-08 14:04:00";
+        QTest::addRow("23 h") << Now << 1 << "23"
+                              << "2026-12-09 13:03:00";
+        QTest::addRow("365 days") << Now << 2 << "365"
+                                  << "2027-12-08 14:03:00";
+        QTest::addRow("2 days over a month end") << at(2026, 12, 30, 23, 59, 59) << 2 << "2"
+                                                 << "2027-01-01 23:59:00";
+    }
+
+    // The base moment is the minute begun when OK is pressed; the task's other fields stay.
+    void postponedMoments() {
+        QFETCH(QDateTime, now);
+        QFETCH(int, unit);
+        QFETCH(QString, amount);
+        QFETCH(QString, reminder);
+        open({{"задача", at(2026, 12, 8), Now.addSecs(-3600), false, "текст"}});
+        Clock::setFixed(now);
+        inDialog(postpone(unit, amount));
+        QVERIFY(!Form_Remainder->isVisible());
+        QCOMPARE(stored("Reminder"), QList<QVariant>({reminder}));
+        QCOMPARE(stored("Completed"), QList<QVariant>({qint64(0)}));
+        QCOMPARE(stored("Plan"), QList<QVariant>({"задача"}));
+        QCOMPARE(stored("Comments"), QList<QVariant>({"текст"}));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form_Main->DBGrid_Main));
+        QVERIFY(Form_Main->Timer1->Enabled());
+    }
+
+    // "Прекратить" empties the reminder; "Завершить" completes the task and empties it in
+    // one posted change. Both stay so in the file.
+    void stopAndComplete() {
+        open({{"стоп", at(2026, 12, 8), Now}, {"готово", at(2026, 12, 8), Now}});
+        QList<Seen> seen;
+        answerInTurn({stop(), complete()}, &seen);
+        tick();
+        QCOMPARE(plans(seen), QStringList({"стоп", "готово"}));
+        QCOMPARE(stored("Reminder"), QList<QVariant>({QVariant(), QVariant()}));
+        QCOMPARE(stored("Completed"), QList<QVariant>({qint64(0), qint64(1)}));
+        QCOMPARE(tickShowingNothing().size(), 0);
+    }
+
+    void amountField_data() {
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("text");
+        QTest::addRow("75 min") << 0 << "75"
+                                << "59";
+        QTest::addRow("30 h") << 1 << "30"
+                              << "23";
+        QTest::addRow("999 days") << 2 << "999"
+                                  << "365";
+        QTest::addRow("one digit") << 0 << "7"
+                                   << "7 ";
+        QTest::addRow("emptied min") << 0 << ""
+                                     << "00";
+        QTest::addRow("emptied days") << 2 << ""
+                                      << "000";
+        QTest::addRow("23 h") << 1 << "23"
+                              << "23";
+    }
+
+    void amountField() {
+        QFETCH(int, unit);
+        QFETCH(QString, keys);
+        QFETCH(QString, text);
+        open({{"задача", at(2026, 12, 8), Now}});
+        QString shown;
+        int position = -1;
+        inDialog([&] {
+            choose(TForm_Remainder::Postpone);
+            pickUnit(unit);
+            typeAmount(keys);
+            shown = Form_Remainder->Edit_Time->text();
+            position = Form_Remainder->UpDown_Time->Position();
+        });
+        QCOMPARE(shown, text);
+        QCOMPARE(position, text.trimmed().toInt());
+    }
+
+    // The arrows stop at 0 and at the unit's highest amount, write leading zeros and select
+    // the whole text; a unit change puts the amount back to 0.
+    void spinArrowsAndUnitChange() {
+        open({{"задача", at(2026, 12, 8), Now}});
+        QStringList texts;
+        QStringList selected;
+        auto arrow = [&](bool up) {
+            UpDown* spin = Form_Remainder->UpDown_Time;
+            QTest::mouseClick(up ? spin->upButton() : spin->downButton(), Qt::LeftButton);
+            texts << Form_Remainder->Edit_Time->text();
+            selected << Form_Remainder->Edit_Time->selectedText();
+        };
+        inDialog([&] {
+            choose(TForm_Remainder::Postpone);
+            pickUnit(2);
+            arrow(false);
+            arrow(true);
+            typeAmount("364");
+            arrow(true);
+            arrow(true);
+            pickUnit(1);
+            texts << Form_Remainder->Edit_Time->text();
+            typeAmount("22");
+            arrow(true);
+            arrow(true);
+        });
+        QCOMPARE(texts, QStringList({"000", "001", "365", "365", "00", "23", "23"}));
+        QCOMPARE(selected, QStringList({"000", "001", "365", "365", "23", "23"}));
+        QCOMPARE(Form_Remainder->UpDown_Time->Position(), 23);
+        QCOMPARE(Form_Remainder->UpDown_Time->Max(), 23);
+    }
+
+    // With the unit typed over, no unit is selected: the amount is left as typed, and OK
+    // closes the dialog and leaves the reminder, which comes back at the next tick.
+    void unitTypedOver() {
+        open({{"задача", at(2026, 12, 8), Now}});
+        QString amount;
+        inDialog([&] {
+            choose(TForm_Remainder::Postpone);
+            typeAmount("5");
+            QComboBox* units = Form_Remainder->ComboBox_Ed_Izm;
+            units->lineEdit()->selectAll();
+            typeText(units->lineEdit(), QStringLiteral("нед."));
+            QCOMPARE(Form_Remainder->unitIndex(), -1);
+            typeAmount("99");
+            amount = Form_Remainder->Edit_Time->text();
+            pressOk();
+        });
+        QCOMPARE(amount, QStringLiteral("99"));
+        QCOMPARE(stored("Reminder"), QList<QVariant>({"2026-12-08 14:03:58"}));
+        QList<Seen> seen;
+        answerInTurn({stop()}, &seen);
+        tick();
+        QCOMPARE(seen.size(), 1);
+    }
+
+    // The unit, the amount and the spin position stay from one showing to the next; the
+    // choice goes back to "Прекратить" with the postpone controls hidden.
+    void stateKeptBetweenShowings() {
+        open({{"первая", at(2026, 12, 8), Now}, {"вторая", at(2026, 12, 8), Now}});
+        QList<Seen> seen;
+        Seen second;
+        answerInTurn({postpone(1, "2"),
+                      [&] {
+                          choose(TForm_Remainder::Postpone);
+                          second = look();
+                          pressOk();
+                      }},
+                     &seen);
+        tick();
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen[1].choice, int(TForm_Remainder::Stop));
+        QVERIFY(!seen[1].postponeShown);
+        QVERIFY(second.postponeShown);
+        QCOMPARE(Form_Remainder->ComboBox_Ed_Izm->currentText(), QStringLiteral("ч."));
+        QCOMPARE(Form_Remainder->Edit_Time->text().trimmed(), QStringLiteral("2"));
+        QCOMPARE(Form_Remainder->UpDown_Time->Position(), 2);
+        QCOMPARE(stored("Reminder"),
+                 QList<QVariant>({"2026-12-08 16:03:00", "2026-12-08 16:03:00"}));
+    }
+
+    // Esc does nothing, the frame writes nothing (the dialog comes back at the next tick),
+    // and Enter presses OK.
+    void keysAndFrameClose() {
+        open({{"задача", at(2026, 12, 8), Now}});
+        bool openAfterEscape = false;
+        inDialog([&] {
+            choose(TForm_Remainder::Complete);
+            QTest::keyClick(Form_Remainder->Edit_Plan, Qt::Key_Escape);
+            openAfterEscape = Form_Remainder->isVisible();
+            Form_Remainder->close();
+        });
+        QVERIFY(openAfterEscape);
+        QCOMPARE(stored("Completed"), QList<QVariant>({qint64(0)}));
+        QCOMPARE(stored("Reminder"), QList<QVariant>({"2026-12-08 14:03:58"}));
+        QVERIFY(Form_Main->Timer1->Enabled());
+        inDialog([] { QTest::keyClick(Form_Remainder->Edit_Plan, Qt::Key_Return); });
+        QCOMPARE(stored("Reminder"), QList<QVariant>({QVariant()}));
+    }
+
+    void zeroAmountIsRefused() {
+        open({{"задача", at(2026, 12, 8), Now}});
+        QStringList messages;
+        QList<bool> stillOpen;
+        inDialog([&] {
+            choose(TForm_Remainder::Postpone);
+            for (int unit : {0, 2}) {
+                pickUnit(unit);
+                Form_Remainder->BitBtn1->setFocus();
+                pressOk();
+                messages << lastMessage();
+                stillOpen << (Form_Remainder->isVisible() &&
+                              Form_Remainder->focusWidget() == Form_Remainder->Edit_Time);
+            }
+        });
+        const QString refusal =
+            QStringLiteral("Не задано время! / Установите время либо прекратите напоминание!");
+        QCOMPARE(messages, QStringList({refusal, refusal}));
+        QCOMPARE(stillOpen, QList<bool>({true, true}));
+        QCOMPARE(stored("Reminder"), QList<QVariant>({"2026-12-08 14:03:58"}));
+    }
+
+    // A locked file when the user answers: the database's text is reported, the dialog stays
+    // open with the choice, and nothing half-written stays for a later cursor move to store.
+    void refusedAnswerLeavesNothingBehind() {
+        open({{"задача", at(2026, 12, 8), Now}, {"другая", at(2026, 12, 9)}});
+        session->module().Connection.setBusyTimeout(50);
+        QString report;
+        int choiceAfter = -1;
+        bool openAfter = false;
+        TTable::State state = TTable::EditState;
+        inDialog([&] {
+            const ForeignLock lock(program().databasePath());
+            complete()();
+            report = lastMessage();
+            choiceAfter = Form_Remainder->choice();
+            openAfter = Form_Remainder->isVisible();
+            state = table().state();
+        });
+        QVERIFY2(report.contains("locked"), qPrintable(report));
+        QVERIFY(openAfter);
+        QCOMPARE(choiceAfter, int(TForm_Remainder::Complete));
+        QCOMPARE(state, TTable::Browse);
+        table().setRecNo(2);
+        table().Refresh();
+        QCOMPARE(stored("Completed"), QList<QVariant>({qint64(0), qint64(0)}));
+        QCOMPARE(stored("Reminder"), QList<QVariant>({"2026-12-08 14:03:58", QVariant()}));
+        inDialog(complete());
+        QCOMPARE(stored("Completed"), QList<QVariant>({qint64(1), qint64(0)}));
+    }
+
+    // A tick that fails (here: a pending change it must store before it moves on, while
+    // another program holds the file) is reported once while the failure lasts; the watch
+    // stays on and fires once the file is free again.
+    void failingTickNeverStopsTheWatch() {
+        open({{"правится", at(2026, 12, 9)}, {"задача", at(2026, 12, 8), Now}});
+        session->module().Connection.setBusyTimeout(50);
+        table().setRecNo(1);
+        table().Edit();
+        table().Fields(F_Plan).setAsString("правлено");
+        {
+            const ForeignLock lock(program().databasePath());
+            for (int i = 0; i < 3; ++i) {
+                tick();
+                QVERIFY(Form_Main->Timer1->Enabled());
+            }
+        }
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(MessageBox::shown().first().text.contains("locked"));
+        QList<Seen> seen;
+        answerInTurn({stop()}, &seen);
+        tick();
+        QCOMPARE(plans(seen), QStringList({"задача"}));
+        QCOMPARE(stored("Plan"), QList<QVariant>({"правлено", "задача"}));
+        QCOMPARE(MessageBox::shown().size(), 1);
+    }
+
+    // A grid nobody touches gets today's colours after midnight.
+    void dateChangeRepaintsTheGrid() {
+        open({{"сегодня", at(2026, 12, 8)}});
+        Clock::setFixed(at(2026, 12, 8, 23, 59, 59));
+        tick(); // the first tick after opening has seen the date of Now
+        QSignalSpy days(Form_Main->Watch, &ReminderWatch::dayChanged);
+        tick();
+        QCOMPARE(days.count(), 0);
+        int paints = 0;
+        struct Counter : QObject {
+            int* count;
+            explicit Counter(int* c)
+                : count(c) {}
+            bool eventFilter(QObject*, QEvent* event) override {
+                *count += event->type() == QEvent::Paint;
+                return false;
+            }
+        } counter(&paints);
+        QCoreApplication::processEvents();
+        Form_Main->DBGrid_Main->viewport()->installEventFilter(&counter);
+        Clock::setFixed(at(2026, 12, 9, 0, 0, 0));
+        tick();
+        QCOMPARE(days.count(), 1);
+        QTRY_VERIFY(paints > 0);
+        Form_Main->DBGrid_Main->viewport()->removeEventFilter(&counter);
+    }
+
+    void setReminderCommand() {
+        open({{"без напоминания", at(2026, 12, 8), {}, false, "описание"}});
+        Form_Main->PopupMenu_MainPopup();
+        QCOMPARE(Form_Main->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
+        QStringList seen;
+        QStringList messages;
+        bool watchOn = true;
+        whenModal([&](QWidget* dialog) {
+            seen << dialog->windowTitle() << QString::number(Form_Edit->Height())
+                 << Form_Edit->DateTimePicker_Reminder->date().toString(Qt::ISODate)
+                 << Form_Edit->Edit_Hour->text() + ":" + Form_Edit->Edit_Minute->text();
+            watchOn = Form_Main->Timer1->Enabled();
+            QVERIFY(!Form_Edit->DBEdit1->isEnabled() && !Form_Edit->DBMemo1->isEnabled() &&
+                    !Form_Edit->DateTimePicker1->isEnabled());
+            QVERIFY(Form_Edit->CheckBox_Reminder->isChecked());
+            QCOMPARE(Form_Edit->DBEdit1->text(), QStringLiteral("без напоминания"));
+            // The proposed moment, the current minute, has begun already.
+            Form_Edit->Button_OK->click();
+            messages << lastMessage();
+            Form_Edit->Edit_Minute->selectAll();
+            QTest::keyClicks(Form_Edit->Edit_Minute, "30");
+            Form_Edit->Button_OK->click();
+        });
+        Form_Main->Menu_Remainder->trigger();
+        QCOMPARE(seen, QStringList({"Установить напоминание", "380", "2026-12-08", "14:03"}));
+        QVERIFY(!watchOn);
+        QCOMPARE(messages, QStringList({"Время напоминания! / Время напоминания уже прошло!"}));
+        QCOMPARE(stored("Reminder"), QList<QVariant>({"2026-12-08 14:30:00"}));
+        QCOMPARE(stored("Comments"), QList<QVariant>({"описание"}));
+        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(!Form_Edit->isVisible());
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form_Main->DBGrid_Main));
+    }
+
+    void changeAndClearReminderCommands() {
+        open({{"с напоминанием", at(2026, 12, 1), at(2026, 12, 20, 9, 5), false, "описание"}});
+        Form_Main->PopupMenu_MainPopup();
+        QCOMPARE(Form_Main->Menu_Remainder->text(), QStringLiteral("Именить напоминание"));
+        QVERIFY(Form_Main->Menu_RemainderDelete->isVisible());
+        QStringList seen;
+        whenModal([&](QWidget* dialog) {
+            seen << dialog->windowTitle()
+                 << Form_Edit->DateTimePicker_Reminder->date().toString(Qt::ISODate)
+                 << Form_Edit->Edit_Hour->text() + ":" + Form_Edit->Edit_Minute->text()
+                 << Form_Edit->DateTimePicker1->date().toString(Qt::ISODate);
+            Form_Edit->Button_Cancel->click();
+        });
+        Form_Main->Menu_Remainder->trigger();
+        QCOMPARE(seen, QStringList({"Изменить напоминание", "2026-12-20", "09:05", "2026-12-01"}));
+        QVERIFY(Form_Main->Timer1->Enabled());
+
+        Form_Main->Menu_RemainderDelete->trigger();
+        QCOMPARE(MessageBox::shown().size(), 0);
+        QCOMPARE(stored("Reminder"), QList<QVariant>({QVariant()}));
+        QCOMPARE(stored("Plan"), QList<QVariant>({"с напоминанием"}));
+        QCOMPARE(stored("Date"), QList<QVariant>({"2026-12-01 00:00:00"}));
+        QCOMPARE(stored("Comments"), QList<QVariant>({"описание"}));
+        QCOMPARE(stored("Completed"), QList<QVariant>({qint64(0)}));
+        QVERIFY(Form_Main->Timer1->Enabled());
+        Form_Main->PopupMenu_MainPopup();
+        QCOMPARE(Form_Main->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
+    }
+
+    // A refused clear is reported and leaves no pending change behind.
+    void refusedClearKeepsTheReminder() {
+        open({{"задача", at(2026, 12, 8), at(2026, 12, 9, 9, 5)}, {"другая", at(2026, 12, 9)}});
+        session->module().Connection.setBusyTimeout(50);
+        {
+            const ForeignLock lock(program().databasePath());
+            Form_Main->Menu_RemainderDelete->trigger();
+        }
+        QVERIFY(lastMessage().contains("locked"));
+        QCOMPARE(table().state(), TTable::Browse);
+        table().setRecNo(2);
+        QCOMPARE(stored("Reminder"), QList<QVariant>({"2026-12-09 09:05:00", QVariant()}));
+    }
+
+    // The watch's tick and the walk as first written show the same dialogs in the same order
+    // and leave the same cursor and the same file.
+    void sameAsTheLiteralWalk() {
+        const QList<TaskRow> rows = {
+            {"п1", at(2026, 12, 10), Now.addSecs(-3600)},
+            {"п2", at(2026, 12, 5), Now},
+            {"п3", at(2026, 12, 7), Now.addSecs(1)},
+            {"п4", at(2026, 12, 6), Now.addDays(-1), true},
+            {"п5", at(2026, 12, 9)},
+            {"п6", at(2026, 12, 11), Now.addSecs(-600)},
+            {"п7", at(2026, 12, 12), Now.addSecs(-300)},
+        };
+        const QList<Answer> answers = {[] {
+                                           Clock::advance(1000);
+                                           Form_Remainder->close();
+                                       },
+                                       stop(), postpone(0, "5"), complete(), stop()};
+        struct Outcome {
+            QList<Seen> seen;
+            int recNo = 0;
+            QList<QVariant> reminders;
+            QList<QVariant> completed;
+        };
+        auto run = [&](const std::function<void()>& walk) {
+            session = std::make_unique<WindowSession>(Now);
+            open(rows);
+            table().setIndexFieldNames("Date");
+            table().setRecNo(4);
+            Outcome outcome;
+            answerInTurn(answers, &outcome.seen);
+            walk();
+            outcome.recNo = table().RecNo();
+            outcome.reminders = stored("Reminder");
+            outcome.completed = stored("Completed");
+            return outcome;
+        };
+        const Outcome literal = run(literalWalk);
+        const Outcome watch = run(tick);
+        QCOMPARE(plans(literal.seen), QStringList({"п2", "п3", "п1", "п6", "п7"}));
+        QCOMPARE(plans(watch.seen), plans(literal.seen));
+        for (int i = 0; i < literal.seen.size(); ++i) {
+            QCOMPARE(watch.seen[i].recNo, literal.seen[i].recNo);
+            QCOMPARE(watch.seen[i].gridRow, literal.seen[i].gridRow);
+            QCOMPARE(watch.seen[i].caption, literal.seen[i].caption);
+        }
+        QCOMPARE(literal.recNo, 4);
+        QCOMPARE(watch.recNo, literal.recNo);
+        QCOMPARE(watch.reminders, literal.reminders);
+        QCOMPARE(watch.completed, literal.completed);
+    }
+
+    // The running watch: a reminder that fell due while the program was not running fires
+    // within about a second.
+    void runningWatchFires() {
+        open({{"пока не было программы", at(2026, 12, 7), at(2026, 12, 7, 9, 0)}});
+        QList<Seen> seen;
+        answerInTurn({stop()}, &seen);
+        QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 1, 3000);
+        QTRY_COMPARE(stored("Reminder"), QList<QVariant>({QVariant()}));
+    }
+
+    // After the editor closes, the main window is active again with the grid focused, so an
+    // Ins pressed at once adds the next task.
+    void nextKeyAfterTheEditorReachesTheGrid() {
+        open({});
+        for (const char* title : {"первая", "вторая"}) {
+            whenModal([title](QWidget*) {
+                typeText(Form_Edit->DBEdit1, QString::fromUtf8(title));
+                Form_Edit->Button_OK->click();
+            });
+            QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(Form_Main));
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form_Main->DBGrid_Main));
+            QTest::keyClick(Form_Main->windowHandle(), Qt::Key_Insert);
+        }
+        QCOMPARE(stored("Plan"), QList<QVariant>({"первая", "вторая"}));
+        QCOMPARE(Form_Edit->parentWidget(), static_cast<QWidget*>(Form_Main));
+        QCOMPARE(Form_Remainder->parentWidget(), static_cast<QWidget*>(Form_Main));
+    }
+};
+
+QTEST_MAIN(RemindersTest)
+#include "test_reminders.moc"
