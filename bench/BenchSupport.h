@@ -56,14 +56,14 @@ inline double peakMemoryMb() {
 
 // One line of the report: the figure, its target and whether it is met.
 inline void report(const char* what, double value, double target, const char* unit = "ms") {
-    std::printf("%-28s %9.2f %s  (target <= %g %s)%s\n", what, value, unit, target, unit,
+    std::printf("%-30s %10.3f %s  (target <= %g %s)%s\n", what, value, unit, target, unit,
                 value <= target ? "" : "  OVER TARGET");
     std::fflush(stdout);
 }
 
 // A figure shown for comparison, with no target of its own.
 inline void figure(const char* what, double value, const char* unit = "ms") {
-    std::printf("%-28s %9.2f %s\n", what, value, unit);
+    std::printf("%-30s %10.3f %s\n", what, value, unit);
     std::fflush(stdout);
 }
 

@@ -1,6 +1,5 @@
 #include "editor/TForm_Edit.h"
 
-#include "app/Instances.h"
 #include "editor/BoundEdits.h"
 #include "store/TDataSource.h"
 #include "store/TTable.h"

@@ -21,5 +21,5 @@ void TForm_Main::Menu_RemainderDeleteClick() {
 void TForm_Main::Form_RemainderClosed(bool answered) {
     if (answered)
         DBGrid_Main->setFocus();
-    activateWindow();
+    takeKeyboard();
 }

@@ -245,6 +245,16 @@ void TForm_Main::bindTable() {
     Watch->bind(&DataModule_Main->Table_Main);
 }
 
+// The window manager hands the keyboard back only a moment after a dialog has closed; a key
+// pressed meanwhile (an Ins right after OK) would miss the grid's shortcuts. Qt takes this
+// window as the active one at once, and the window manager follows.
+void TForm_Main::takeKeyboard() {
+    if (!isVisible())
+        return;
+    activateWindow();
+    QApplication::setActiveWindow(this);
+}
+
 TTable& TForm_Main::table() const {
     return DataModule_Main->Table_Main;
 }

@@ -152,6 +152,8 @@ private:
     void editTask();
     // Pauses the watch, prepares the editor and shows it; the editor's closing resumes it.
     void openEditor(void (TForm_Edit::*prepare)());
+    // After a dialog closed: the next key reaches this window at once.
+    void takeKeyboard();
     void deleteTask();
     void deleteCompleted();
     void runShortcut(QAction* item);

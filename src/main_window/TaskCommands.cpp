@@ -102,7 +102,7 @@ void TForm_Main::Form_EditClosed() {
     Watch->resume();
     UpdateCommandButtons();
     DBGrid_Main->setFocus();
-    activateWindow();
+    takeKeyboard();
 }
 
 void TForm_Main::DBGrid_MainDblClick() {
