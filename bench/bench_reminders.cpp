@@ -2,8 +2,8 @@
 // as first written, which moves the cursor through every record), how late a reminder
 // fires after its moment, and the CPU the running program takes while nothing is due.
 // Usage: bench_reminders [seconds of each CPU measurement, default 60]
-#include "WindowBench.h"
 #include "LiteralWalk.h"
+#include "WindowBench.h"
 #include "reminders/ReminderWatch.h"
 #include "reminders/TForm_Remainder.h"
 #include "toolkit/Clock.h"

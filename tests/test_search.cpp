@@ -6,6 +6,7 @@
 #include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
+#include "reminders/ReminderWatch.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Timer.h"
@@ -49,7 +50,7 @@ private:
     TTable& table() const { return session->table(); }
     QLineEdit* box() const { return Form_Main->EditSearch; }
     QPushButton* button() const { return Form_Main->ButtonSearch; }
-    Timer* watch() const { return Form_Main->Timer1; }
+    const Timer* watch() const { return Form_Main->Timer1; }
 
     void open(const QList<TaskRow>& rows) { QVERIFY(session->openShown(rows)); }
 
@@ -81,7 +82,7 @@ private slots:
     void enterSearchesFromTheBoxOrTheButtonOnly() {
         open(titled(tenTitles));
         box()->setText(QStringLiteral("молоко"));
-        watch()->setEnabled(false);
+        Form_Main->Watch->pause();
         Form_Main->DBGrid_Main->setFocus();
         QTest::keyClick(Form_Main->DBGrid_Main, Qt::Key_Return);
         Form_Main->CheckBox_In_Tray->setFocus();
@@ -106,7 +107,7 @@ private slots:
     void emptyBoxDoesNothingAndSpacesFindNothing() {
         open(titled(tenTitles));
         table().setRecNo(3);
-        watch()->setEnabled(false);
+        Form_Main->Watch->pause();
         searchFromTheBox(QString());
         QVERIFY(!watch()->Enabled());
         searchFromTheBox(QStringLiteral("   "));
@@ -213,7 +214,7 @@ private slots:
 
     void emptyTableLeavesTheWatchOn() {
         open({});
-        watch()->setEnabled(false);
+        Form_Main->Watch->pause();
         searchFromTheBox(QStringLiteral("молоко"));
         QVERIFY(watch()->Enabled());
         QCOMPARE(table().RecNo(), -1);
@@ -316,10 +317,11 @@ private:
         return QTest::qWaitForWindowExposed(Form_Main);
     }
     void stop() {
-        delete Form_Edit;
-        delete Form_Main;
+        delete Form_Main; // and its dialogs
         delete DataModule_Main;
         Form_Edit = nullptr;
+        Form_Remainder = nullptr;
+        Form_About = nullptr;
         Form_Main = nullptr;
         DataModule_Main = nullptr;
     }

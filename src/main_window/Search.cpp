@@ -7,11 +7,11 @@
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "main_window/TitleSearch.h"
+#include "reminders/ReminderWatch.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/Clicks.h"
 #include "toolkit/Error.h"
 #include "toolkit/Guarded.h"
-#include "toolkit/Timer.h"
 #include "toolkit/UserLocale.h"
 
 #include <QHeaderView>
@@ -26,17 +26,17 @@ namespace {
 // the reminders.
 class WatchOff final {
 public:
-    WatchOff(Timer* watch, bool walking)
+    WatchOff(ReminderWatch* watch, bool walking)
         : m_watch(watch) {
         if (walking)
-            m_watch->setEnabled(false);
+            m_watch->pause();
     }
-    ~WatchOff() { m_watch->setEnabled(true); }
+    ~WatchOff() { m_watch->resume(); }
     WatchOff(const WatchOff&) = delete;
     WatchOff& operator=(const WatchOff&) = delete;
 
 private:
-    Timer* m_watch;
+    ReminderWatch* m_watch;
 };
 
 } // namespace
@@ -74,7 +74,7 @@ void TForm_Main::ButtonSearchClick() {
     const int count = tasks.RecordCount();
     int found = 0;
     {
-        const WatchOff watch(Timer1, count != 0);
+        const WatchOff watch(Watch, count != 0);
         if (count != 0) {
             const int current = tasks.RecNo();
             const int start = m_restartSearch || current < 1 || current >= count ? 1 : current + 1;
