@@ -10,6 +10,7 @@
 #include "reminders/TForm_Remainder.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/Clock.h"
+#include "toolkit/DatePicker.h"
 #include "toolkit/MaskEdit.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Timer.h"

@@ -13,4 +13,5 @@ QPixmap door();        // 16 x 16
 QPixmap magnifier();   // 16 x 16
 QPixmap clock(bool orange, int size = 16);
 QPixmap checkBox(bool ticked); // 16 x 16
+QPixmap greenTick();           // 16 x 16
 } // namespace Pictures
