@@ -89,6 +89,7 @@ TForm_Edit::TForm_Edit(TDataSource* source, QWidget* parent)
     buildTaskControls();
     buildButtons();
     buildReminderRow();
+    nameControls();
     setTabOrders();
     connectHandlers();
     applyHeight();
@@ -131,6 +132,19 @@ void TForm_Edit::buildReminderRow() {
     Edit_Minute = makeTimeField(Panel1, {208, 312, 33, 26});
     UpDown_Minute = new UpDown(-1, LastMinute + 1, Panel1);
     UpDown_Minute->setGeometry(240, 312, 17, 25);
+}
+
+// What a screen reader calls each field: the label above it, or for the reminder row,
+// which has no labels, what the field holds.
+void TForm_Edit::nameControls() {
+    Label1->setBuddy(DBEdit1);
+    Label2->setBuddy(DateTimePicker1);
+    Label3->setBuddy(DBMemo1);
+    DateTimePicker_Reminder->setAccessibleName(QStringLiteral("Дата напоминания"));
+    Edit_Hour->setAccessibleName(QStringLiteral("Часы"));
+    UpDown_Hour->setAccessibleName(QStringLiteral("Часы"));
+    Edit_Minute->setAccessibleName(QStringLiteral("Минуты"));
+    UpDown_Minute->setAccessibleName(QStringLiteral("Минуты"));
 }
 
 // The spin buttons take no focus, so the chain skips them.

@@ -89,6 +89,7 @@ private:
     void buildTaskControls();
     void buildButtons();
     void buildReminderRow();
+    void nameControls();
     void setTabOrders();
     void connectHandlers();
     void applyHeight();

@@ -4,7 +4,8 @@
 
 class TForm_Main;
 
-// Draws each cell the standard way, then lets the main window draw over it.
+// Draws each cell the standard way, then lets the main window draw over it, then frames
+// the focused cell.
 class GridDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -14,5 +15,7 @@ public:
                const QModelIndex& index) const override;
 
 private:
+    static void drawFocusFrame(QPainter* painter, const QRect& cell);
+
     TForm_Main* m_form;
 };

@@ -1,6 +1,8 @@
 #include "main_window/GridModel.h"
 
+#include "main_window/TForm_Main.h"
 #include "store/TTable.h"
+#include "toolkit/Clock.h"
 #include "toolkit/UserLocale.h"
 
 #include <QDateTime>
@@ -10,6 +12,10 @@
 namespace {
 
 const std::array<int, 4> visibleFields = {F_Reminder, F_Date, F_Plan, F_Completed};
+
+const QColor overdueColour(255, 0, 0);
+const QColor completedColour(128, 128, 128);
+const QColor todayColour(0, 255, 255);
 
 QString title(int field) {
     switch (field) {
@@ -86,11 +92,53 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     const int field = columnField(index.column());
     switch (role) {
     case Qt::DisplayRole:
-        return displayText(field, value(index.row(), field));
+        return field == F_Date ? dateText(index.row())
+                               : displayText(field, value(index.row(), field));
+    case Qt::AccessibleTextRole:
+        return accessibleText(index.row(), field);
+    case Qt::AccessibleDescriptionRole:
+        return rowState(index.row()).spoken;
     case Qt::TextAlignmentRole:
         return field == F_Reminder ? int(Qt::AlignCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
     default:
         return QVariant();
+    }
+}
+
+RowState GridModel::rowState(int row) const {
+    const QDateTime date = value(row, F_Date).toDateTime();
+    const QDateTime today = Clock::today();
+    if (value(row, F_Completed).toBool())
+        return {completedColour, QStringLiteral("Завершено")};
+    // An empty date reads as the zero date.
+    if ((date.isValid() ? date : ZeroDateTime()) < today)
+        return {overdueColour, QStringLiteral("Просрочено")};
+    if (date.date() == today.date())
+        return {todayColour, QStringLiteral("На сегодня")};
+    return {};
+}
+
+QString GridModel::dateText(int row) const {
+    const QVariant value = value(row, F_Date);
+    return rowState(row).coloured() ? TForm_Main::TaskDateText(value.toDateTime())
+                                    : displayText(F_Date, value);
+}
+
+// What a screen reader says for a cell: the words for what its picture shows, the text
+// drawn otherwise.
+QVariant GridModel::accessibleText(int row, int field) const {
+    const QVariant value = value(row, field);
+    switch (field) {
+    case F_Reminder:
+        return value.isNull() ? QStringLiteral("Нет напоминания")
+                              : QStringLiteral("Напоминание ") +
+                                    value.toDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+    case F_Date:
+        return dateText(row);
+    case F_Completed:
+        return value.toBool() ? QStringLiteral("Завершено") : QStringLiteral("Не завершено");
+    default:
+        return value.toString();
     }
 }
 

@@ -1,8 +1,18 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 
 class TTable;
+
+// The state a row is shown in: its colour (invalid for a row drawn the standard way) and
+// the word a screen reader says for it.
+struct RowState {
+    QColor colour;
+    QString spoken;
+
+    bool coloured() const { return colour.isValid(); }
+};
 
 // The grid's view of Table_Main: its visible fields as columns, each row read from the
 // table's snapshot when drawn. Holds no copy of the rows. A new record pending from Insert
@@ -22,6 +32,12 @@ public:
     // The grid row of the table's current record (the pending new one while inserting);
     // -1 when there is none.
     int currentRow() const;
+    // Overdue, due today or completed, by the row's values and today's date. The one rule
+    // behind both the row's colour and its spoken state, so the two never disagree.
+    RowState rowState(int row) const;
+    // The text a row's Date cell shows: the words of a coloured row, the locale's date
+    // otherwise. The drawing and the screen reader both take it from here.
+    QString dateText(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -29,6 +45,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    QVariant accessibleText(int row, int field) const;
     void reset();
     void repaintRows();
     void stateChanged();

@@ -27,10 +27,6 @@
 
 namespace {
 
-const QColor overdueColour(255, 0, 0);
-const QColor completedColour(128, 128, 128);
-const QColor todayColour(0, 255, 255);
-
 QFont comicFont(int pixelHeight, bool bold = false) {
     QFont font(QStringLiteral("Comic Sans MS"));
     font.setPixelSize(pixelHeight);
@@ -111,6 +107,7 @@ TForm_Main::TForm_Main(QWidget* parent)
     buildCommandColumn();
     buildPopupMenu();
     FormCreate();
+    nameControls();
     connectHandlers();
 }
 
@@ -216,6 +213,15 @@ void TForm_Main::buildPopupMenu() {
                               QKeySequence(Qt::SHIFT | Qt::Key_Delete));
     PopupMenu_Main->addSeparator();
     Menu_Exit = item(QStringLiteral("Выход"), Pictures::door(), QKeySequence());
+}
+
+// What a screen reader says for the controls whose picture or place tells what they are.
+// The label beside the picture-only button names it; the clock labels show only numbers.
+void TForm_Main::nameControls() {
+    DBGrid_Main->setAccessibleName(QStringLiteral("Задачи"));
+    Label_Del_Completed->setBuddy(Button_Del_Completed);
+    Label_Now_Time->setAccessibleDescription(QStringLiteral("Время"));
+    Label_Now_Date->setAccessibleDescription(QStringLiteral("Дата"));
 }
 
 void TForm_Main::connectHandlers() {
@@ -337,22 +343,16 @@ void TForm_Main::DBGrid_MainDrawColumnCell(QPainter* painter, const QStyleOption
     // A new record pending from Insert counts: it shows in the today colour.
     if (m_model->rowCount() == 0 || !isVisible())
         return;
-    const QDateTime date = m_model->value(row, F_Date).toDateTime();
-    const bool completed = m_model->value(row, F_Completed).toBool();
+    const RowState state = m_model->rowState(row);
     const bool selected = option.state & QStyle::State_Selected;
     QColor background = option.palette.color(selected ? QPalette::Highlight : QPalette::Base);
-    const QDateTime today = Clock::today();
-    if ((date.isValid() ? date : ZeroDateTime()) < today && !completed)
-        background = overdueColour;
-    else if (completed)
-        background = completedColour;
-    else if (date.date() == today.date())
-        background = todayColour;
-    if (background == overdueColour || background == completedColour || background == todayColour)
+    if (state.coloured()) {
+        background = state.colour;
         PaintRowCell(painter, option, row, column, background);
+    }
     const int field = GridModel::columnField(column);
     if (field == F_Completed) {
-        DrawCheckCell(painter, option, background, completed);
+        DrawCheckCell(painter, option, background, m_model->value(row, F_Completed).toBool());
     } else if (field == F_Reminder) {
         const bool hasReminder = !m_model->value(row, F_Reminder).isNull();
         if (hasReminder)
@@ -369,7 +369,7 @@ void TForm_Main::PaintRowCell(QPainter* painter, const QStyleOptionViewItem& opt
     const QVariant value = m_model->value(row, field);
     QString text;
     if (field == F_Date)
-        text = TaskDateText(value.toDateTime());
+        text = m_model->dateText(row);
     else if (field != F_Reminder && !value.isNull())
         text = field == F_Completed
                    ? (value.toBool() ? QStringLiteral("True") : QStringLiteral("False"))

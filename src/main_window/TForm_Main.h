@@ -139,6 +139,7 @@ private:
     void buildLayout();
     void buildCommandColumn();
     void buildPopupMenu();
+    void nameControls();
     void connectHandlers();
     void PaintRowCell(QPainter* painter, const QStyleOptionViewItem& option, int row, int column,
                       const QColor& colour);

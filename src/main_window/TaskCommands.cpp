@@ -175,7 +175,11 @@ void TForm_Main::PopupMenu_MainPopup() {
         item->setEnabled(true);
 }
 
+// The Menu key may arrive twice, as a key and as the window system's context-menu request:
+// a menu already open stays as it is.
 void TForm_Main::showPopupMenu(const QPoint& globalPos) {
+    if (PopupMenu_Main->isVisible())
+        return;
     PopupMenu_MainPopup();
     PopupMenu_Main->popup(globalPos);
 }

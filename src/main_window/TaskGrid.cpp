@@ -7,6 +7,7 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -139,8 +140,52 @@ void TaskGrid::focusOutEvent(QFocusEvent* event) {
     QTableView::focusOutEvent(event);
 }
 
+// A menu asked for from the keyboard opens on the current row, not where the mouse is.
 void TaskGrid::contextMenuEvent(QContextMenuEvent* event) {
-    emit popupRequested(event->globalPos());
+    emit popupRequested(event->reason() == QContextMenuEvent::Keyboard ? currentRowPoint()
+                                                                       : event->globalPos());
+}
+
+void TaskGrid::keyPressEvent(QKeyEvent* event) {
+    const QKeyCombination key = event->keyCombination();
+    if (key == QKeyCombination(Qt::Key_Menu) ||
+        key == QKeyCombination(Qt::ShiftModifier, Qt::Key_F10)) {
+        emit popupRequested(currentRowPoint());
+        return;
+    }
+    if (leavesGrid(event)) {
+        // Past the view's own Tab handling, which would only move between cells.
+        QAbstractScrollArea::focusNextPrevChild(!backwards(event));
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+bool TaskGrid::backwards(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Backtab || event->modifiers() & Qt::ShiftModifier;
+}
+
+// Tab moves between the cells, so the grid would keep the keyboard for ever: Ctrl+Tab
+// leaves it, and so does Tab on the last cell and Shift+Tab on the first.
+bool TaskGrid::leavesGrid(const QKeyEvent* event) const {
+    if (event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab)
+        return false;
+    if (event->modifiers() & Qt::ControlModifier)
+        return true;
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return true;
+    const bool back = backwards(event);
+    const QHeaderView* titles = horizontalHeader();
+    const int edgeColumn = titles->logicalIndex(back ? 0 : titles->count() - 1);
+    const int edgeRow = back ? 0 : model()->rowCount() - 1;
+    return current.row() == edgeRow && current.column() == edgeColumn;
+}
+
+// The middle of the current cell, or the grid's top left corner when there is no row.
+QPoint TaskGrid::currentRowPoint() const {
+    const QRect cell = visualRect(currentIndex());
+    return viewport()->mapToGlobal(cell.isValid() ? cell.center() : QPoint(0, 0));
 }
 
 bool TaskGrid::showHint(QEvent* event, QWidget* over) {

@@ -10,6 +10,8 @@ class GridModel;
 // is a cell click; the second press of a double click is the double-click action. Letters
 // typed into the grid do nothing. While its hint text is not empty, the mouse resting
 // anywhere on the grid shows it, as typed.
+// The Menu key and Shift+F10 ask for the popup menu on the current row; Ctrl+Tab, and Tab
+// past the last cell, leave the grid.
 class TaskGrid final : public QTableView {
     Q_OBJECT
 public:
@@ -42,12 +44,16 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     void followTable();
     bool pressOnCell(QMouseEvent* event);
     bool showHint(QEvent* event, QWidget* over);
+    QPoint currentRowPoint() const;
+    bool leavesGrid(const QKeyEvent* event) const;
+    static bool backwards(const QKeyEvent* event);
 
     GridModel* m_model = nullptr;
     int m_selectedColumn = 0;

@@ -5,9 +5,10 @@
 
 namespace {
 
-QToolButton* arrowButton(Qt::ArrowType arrow, QWidget* parent) {
+QToolButton* arrowButton(Qt::ArrowType arrow, const QString& name, QWidget* parent) {
     auto* button = new QToolButton(parent);
     button->setArrowType(arrow);
+    button->setAccessibleName(name);
     button->setAutoRepeat(true);
     button->setFocusPolicy(Qt::NoFocus);
     // The pair shares whatever size the owner gives, however small.
@@ -19,8 +20,8 @@ QToolButton* arrowButton(Qt::ArrowType arrow, QWidget* parent) {
 
 UpDown::UpDown(int min, int max, QWidget* parent)
     : QWidget(parent)
-    , m_up(arrowButton(Qt::UpArrow, this))
-    , m_down(arrowButton(Qt::DownArrow, this))
+    , m_up(arrowButton(Qt::UpArrow, QStringLiteral("Больше"), this))
+    , m_down(arrowButton(Qt::DownArrow, QStringLiteral("Меньше"), this))
     , m_min(min)
     , m_max(max) {
     auto* layout = new QVBoxLayout(this);
