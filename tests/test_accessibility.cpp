@@ -1,4 +1,6 @@
 #include "WindowSession.h"
+#include "about/AboutParts.h"
+#include "about/TForm_About.h"
 #include "app/Instances.h"
 #include "editor/BoundEdits.h"
 #include "editor/TForm_Edit.h"
@@ -219,7 +221,7 @@ private slots:
             QVERIFY2(!framed(row), qPrintable(QString::number(row)));
     }
 
-    void tabLeavesTheGridAndReachesEveryControl() {
+    void ctrlTabAndTabPastTheEdgesLeaveTheGrid() {
         openFourTasks();
         auto focusAfter = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
             QTest::keyClick(QApplication::focusWidget(), key, modifiers);
@@ -237,18 +239,46 @@ private slots:
         table().setRecNo(4);
         grid()->setSelectedColumn(3);
         QVERIFY(focusAfter(Qt::Key_Tab) != grid());
+    }
 
-        // Tab alone walks through every control that takes the keyboard, cells included.
+    // Tab alone walks through every control that takes the keyboard, in every window the
+    // program creates (the grid's cells included).
+    void tabReachesEveryControlOfEveryWindow() {
+        openFourTasks();
         QStringList unreached;
-        QSet<QWidget*> reached;
-        for (int press = 0; press < 100; ++press)
-            reached << focusAfter(Qt::Key_Tab);
-        for (QWidget* control : Form_Main->findChildren<QWidget*>())
-            if (control->isVisible() && control->isEnabled() &&
-                (control->focusPolicy() & Qt::TabFocus) && !reached.contains(control))
-                unreached << control->metaObject()->className() + QStringLiteral(" ") +
-                                 nameOf(control);
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QMenu*>(window))
+                continue;
+            const bool wasVisible = window->isVisible();
+            window->show();
+            window->activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), window);
+            QSet<QWidget*> reached;
+            for (int press = 0; press < 100; ++press) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                reached << QApplication::focusWidget();
+            }
+            for (QWidget* control : window->findChildren<QWidget*>())
+                if (control->isVisible() && control->isEnabled() && !control->focusProxy() &&
+                    (control->focusPolicy() & Qt::TabFocus) && !reached.contains(control))
+                    unreached << window->metaObject()->className() + QStringLiteral(": ") +
+                                     control->metaObject()->className() + QStringLiteral(" ") +
+                                     nameOf(control);
+            window->setVisible(wasVisible);
+        }
         QVERIFY2(unreached.isEmpty(), qPrintable(unreached.join(QStringLiteral("; "))));
+    }
+
+    void aboutLinkIsAKeyboardReachableLink() {
+        openFourTasks();
+        QAccessibleInterface* link = accessible(Form_About->Label2);
+        QCOMPARE(link->role(), QAccessible::Link);
+        QCOMPARE(link->text(QAccessible::Name), QStringLiteral("Tarvik"));
+        QSignalSpy clicks(Form_About->Label2, &LinkLabel::clicked);
+        Form_About->Label2->setFocus();
+        QTest::keyClick(Form_About->Label2, Qt::Key_Space);
+        QTest::keyClick(Form_About->Label2, Qt::Key_Return);
+        QCOMPARE(clicks.count(), 2);
     }
 
     void controlsAreNamedByTheirLabels() {

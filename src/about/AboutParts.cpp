@@ -3,11 +3,15 @@
 #include "about/Photo.h"
 #include "app/Startup.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 #include <QUrl>
 #include <qdrawutil.h>
 
@@ -79,11 +83,25 @@ void BevelPanel::paintEvent(QPaintEvent*) {
     qDrawShadePanel(&painter, rect().adjusted(1, 1, -1, -1), palette(), false, 1);
 }
 
+namespace {
+
+QAccessibleInterface* linkAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("LinkLabel") && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Link);
+    return nullptr;
+}
+
+} // namespace
+
 LinkLabel::LinkLabel(QWidget* parent, const QString& caption, const QString& address,
                      const QFont& font)
     : QLabel(caption, parent) {
+    static const bool linkRoleKnown = (QAccessible::installFactory(linkAccessible), true);
+    Q_UNUSED(linkRoleKnown);
     setFont(font);
     setToolTip(address);
+    setAccessibleName(caption);
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     QPalette blue = palette();
     blue.setColor(QPalette::WindowText, Qt::blue);
@@ -94,4 +112,25 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (event->modifiers() == Qt::NoModifier &&
+        (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void LinkLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.state |= QStyle::State_KeyboardFocusChange;
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
 }

@@ -34,7 +34,8 @@ protected:
 };
 
 // A label that reads as a link: blue, a hand cursor, the full address as its hint, and a
-// clicked() signal on a left click.
+// clicked() signal on a left click. Tab reaches it too (framed while it has the focus),
+// Enter or Space clicks it, and a screen reader meets it as a link.
 class LinkLabel final : public QLabel {
     Q_OBJECT
 public:
@@ -45,4 +46,6 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
