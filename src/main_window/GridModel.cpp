@@ -119,26 +119,27 @@ RowState GridModel::rowState(int row) const {
 }
 
 QString GridModel::dateText(int row) const {
-    const QVariant value = value(row, F_Date);
-    return rowState(row).coloured() ? TForm_Main::TaskDateText(value.toDateTime())
-                                    : displayText(F_Date, value);
+    const QVariant date = value(row, F_Date);
+    return rowState(row).coloured() ? TForm_Main::TaskDateText(date.toDateTime())
+                                    : displayText(F_Date, date);
 }
 
 // What a screen reader says for a cell: the words for what its picture shows, the text
 // drawn otherwise.
 QVariant GridModel::accessibleText(int row, int field) const {
-    const QVariant value = value(row, field);
+    const QVariant stored = value(row, field);
     switch (field) {
     case F_Reminder:
-        return value.isNull() ? QStringLiteral("Нет напоминания")
-                              : QStringLiteral("Напоминание ") +
-                                    value.toDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
+        return stored.isNull()
+                   ? QStringLiteral("Нет напоминания")
+                   : QStringLiteral("Напоминание ") +
+                         stored.toDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
     case F_Date:
         return dateText(row);
     case F_Completed:
-        return value.toBool() ? QStringLiteral("Завершено") : QStringLiteral("Не завершено");
+        return stored.toBool() ? QStringLiteral("Завершено") : QStringLiteral("Не завершено");
     default:
-        return value.toString();
+        return stored.toString();
     }
 }
 

@@ -12,6 +12,22 @@ DatePicker::DatePicker(QWidget* parent)
     setCalendarPopup(true);
     // The calendar's month and day names are the widgets' own texts: Russian.
     calendarWidget()->setLocale(QLocale());
+    nameCalendar();
+}
+
+// The drop-down calendar's parts that take the keyboard or a click, named for a screen
+// reader (the month and year buttons show their names).
+void DatePicker::nameCalendar() {
+    QCalendarWidget* calendar = calendarWidget();
+    calendar->setAccessibleName(QStringLiteral("Календарь"));
+    const std::pair<const char*, QString> parts[] = {
+        {"qt_calendar_calendarview", QStringLiteral("Дни месяца")},
+        {"qt_calendar_yearedit", QStringLiteral("Год")},
+        {"qt_calendar_prevmonth", QStringLiteral("Предыдущий месяц")},
+        {"qt_calendar_nextmonth", QStringLiteral("Следующий месяц")}};
+    for (const auto& [objectName, name] : parts)
+        if (auto* part = calendar->findChild<QWidget*>(QLatin1String(objectName)))
+            part->setAccessibleName(name);
 }
 
 // The date edit would move to its next section; the picker hands the focus on instead.

@@ -13,4 +13,7 @@ public:
 
 protected:
     bool focusNextPrevChild(bool next) override;
+
+private:
+    void nameCalendar();
 };
