@@ -6,6 +6,7 @@
 #include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
+#include "reminders/TForm_Remainder.h"
 #include "store/TTable.h"
 #include "toolkit/Clock.h"
 #include "toolkit/DatePicker.h"
@@ -14,10 +15,12 @@
 #include <QAccessible>
 #include <QAccessibleTableInterface>
 #include <QApplication>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -247,6 +250,7 @@ private slots:
     // program creates (the grid's cells included).
     void tabReachesEveryControlOfEveryWindow() {
         openFourTasks();
+        Form_Remainder->setChoice(TForm_Remainder::Postpone); // its amount and unit in view
         QStringList unreached;
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (window->windowType() == Qt::Popup) // menus and drop-down calendars
@@ -298,6 +302,11 @@ private slots:
         QCOMPARE(nameOf(Form_Edit->DBMemo1), QStringLiteral("Описание"));
         QCOMPARE(nameOf(Form_Edit->Edit_Hour), QStringLiteral("Часы"));
         QCOMPARE(nameOf(Form_Edit->Edit_Minute), QStringLiteral("Минуты"));
+        QCOMPARE(nameOf(Form_Remainder->Edit_Plan), QStringLiteral("Задача"));
+        QCOMPARE(nameOf(Form_Remainder->Memo_Comment), QStringLiteral("Описание"));
+        QCOMPARE(nameOf(Form_Remainder->Edit_Time), QStringLiteral("Количество"));
+        QCOMPARE(accessible(Form_Remainder->ComboBox_Ed_Izm)->text(QAccessible::Description),
+                 QStringLiteral("Единица"));
     }
 
     void noFocusableControlOfAnyWindowIsNameless() {

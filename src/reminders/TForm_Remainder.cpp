@@ -9,6 +9,7 @@
 #include "toolkit/MessageBox.h"
 #include "toolkit/UpDown.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
@@ -85,6 +86,7 @@ TForm_Remainder::TForm_Remainder(TDataSource* source, QWidget* parent)
     BitBtn1->setDefault(true);
     BitBtn1->setGeometry(256, 160, 97, 25);
     buildPostponeControls();
+    nameControls();
     setTabOrders();
     connectHandlers();
 }
@@ -120,6 +122,21 @@ void TForm_Remainder::buildPostponeControls() {
     UpDown_Time->setGeometry(264, 120, 17, 25);
     for (QWidget* control : postponeControls())
         control->hide();
+}
+
+// The dialog has no labels: a screen reader calls each field by what it holds. The unit's
+// typed text and its drop-down list are the unit too; on Linux a combo box speaks its
+// value as its name, so the unit's word is also its description.
+void TForm_Remainder::nameControls() {
+    Edit_Plan->setAccessibleName(QStringLiteral("Задача"));
+    Memo_Comment->setAccessibleName(QStringLiteral("Описание"));
+    Edit_Time->setAccessibleName(QStringLiteral("Количество"));
+    UpDown_Time->setAccessibleName(QStringLiteral("Количество"));
+    const QList<QWidget*> unit = {ComboBox_Ed_Izm, ComboBox_Ed_Izm->lineEdit(),
+                                  ComboBox_Ed_Izm->view()};
+    for (QWidget* part : unit)
+        part->setAccessibleName(QStringLiteral("Единица"));
+    ComboBox_Ed_Izm->setAccessibleDescription(QStringLiteral("Единица"));
 }
 
 // The spin arrows take no focus, so the chain ends at the amount.

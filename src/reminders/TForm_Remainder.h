@@ -70,6 +70,7 @@ protected:
 private:
     void buildChoices();
     void buildPostponeControls();
+    void nameControls();
     // The amount as text and as a spin position, and the unit.
     QList<QWidget*> postponeControls() const;
     void setTabOrders();
