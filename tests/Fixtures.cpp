@@ -88,6 +88,12 @@ QList<qint64> TempProgram::insert(const QList<TaskRow>& rows) const {
     return ids;
 }
 
+bool TempProgram::exec(const QString& sql) const {
+    Db db(databasePath());
+    return sqlite3_exec(db.handle, sql.toUtf8().constData(), nullptr, nullptr, nullptr) ==
+           SQLITE_OK;
+}
+
 QList<QVariant> TempProgram::column(const QString& field) const {
     Db db(databasePath());
     sqlite3_stmt* stmt = nullptr;

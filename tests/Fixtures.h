@@ -39,6 +39,8 @@ public:
 
     // Appends rows to the file; returns their IDs.
     QList<qint64> insert(const QList<TaskRow>& rows) const;
+    // Runs SQL straight on the file, as another program would; false when it fails.
+    bool exec(const QString& sql) const;
     // Reads one column of every row, in ID order, straight from the file.
     QList<QVariant> column(const QString& field) const;
     int rowCount() const;

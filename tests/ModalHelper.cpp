@@ -109,11 +109,14 @@ int pendingModalActions() {
     return int(record().pending.size());
 }
 
+// One key per character: a character beyond the first plane (an emoji) arrives as one
+// key whose text is its surrogate pair, as a keyboard or an input method sends it.
 void typeText(QWidget* widget, const QString& text) {
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\n'))
+    for (const char32_t c : text.toUcs4()) {
+        if (c == U'\n')
             QTest::keyClick(widget, Qt::Key_Return);
         else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString::fromUcs4(&c, 1),
+                                Qt::NoModifier);
     }
 }

@@ -161,6 +161,9 @@ private slots:
     void tabWalksTheChainOneStopPerPicker();
     void titleTabTabLandsInTheDescription();
     void okKeepsTheDateShown();
+    void titleLimitCountsCharacters();
+    void untouchedFieldsStayAsStored_data();
+    void untouchedFieldsStayAsStored();
 
 private:
     void open(const QList<TaskRow>& rows = {});
@@ -562,9 +565,70 @@ void TestEditor::okKeepsTheDateShown() {
         });
     }
     QCOMPARE(shown, QStringList({"1700-01-01", "0100-01-01", "9999-12-31", "1899-12-30"}));
+    // The empty date was left alone, so it stays empty.
     QCOMPARE(m_session->program().column("Date"),
              QList<QVariant>({"1700-01-01 00:00:00", "0100-01-01 00:00:00", "9999-12-31 00:00:00",
-                              "1899-12-30 00:00:00"}));
+                              QVariant()}));
+}
+
+// The title takes 50 characters as the file counts them, an emoji being one, and what is
+// typed or pasted past them never leaves half an emoji behind.
+void TestEditor::titleLimitCountsCharacters() {
+    const QString emoji = QStringLiteral("😀");
+    const QString letters = QString(49, QChar(u'ж'));
+    open();
+    adding([&] {
+        typeText(Form_Edit->DBEdit1, emoji.repeated(30));
+        Form_Edit->Button_OK->click();
+    });
+    adding([&] {
+        typeText(Form_Edit->DBEdit1, letters + emoji + QStringLiteral("я") + emoji);
+        Form_Edit->Button_OK->click();
+    });
+    adding([&] {
+        typeText(Form_Edit->DBEdit1, letters);
+        Form_Edit->DBEdit1->insert(emoji + emoji); // pasted
+        Form_Edit->Button_OK->click();
+    });
+    QCOMPARE(MessageBox::shown().size(), 0);
+    QCOMPARE(m_session->program().column("Plan"),
+             QList<QVariant>({emoji.repeated(30), letters + emoji, letters + emoji}));
+    QCOMPARE(m_session->program().column("length(Plan)"),
+             QList<QVariant>({qint64(30), qint64(50), qint64(50)}));
+}
+
+// Rows another program wrote with values the program cannot read as dates or flags: editing
+// only the title writes the title and leaves every other field as it was, kind and all.
+void TestEditor::untouchedFieldsStayAsStored_data() {
+    QTest::addColumn<QString>("values"); // Date, Reminder, Completed as SQL literals
+    QTest::newRow("texts") << "'garbage', 'вчера', 'нет'";
+    QTest::newRow("numbers") << "45000, 45000.5, 0.0";
+    QTest::newRow("out of range") << "'2026-13-45', '2026-12-08 25:61:00', ''";
+    QTest::newRow("readable in another form") << "'2026-12-20T10:00', '2027-01-02 09:05', '0'";
+    QTest::newRow("empty") << "NULL, NULL, NULL";
+}
+
+void TestEditor::untouchedFieldsStayAsStored() {
+    QFETCH(QString, values);
+    open();
+    const TempProgram& program = m_session->program();
+    QVERIFY(program.exec("INSERT INTO Plans (Plan, Date, Reminder, Completed) VALUES ('Задача', " +
+                         values + ")"));
+    table().Refresh();
+    const QStringList untouched = {"Date",      "typeof(Date)",      "Reminder", "typeof(Reminder)",
+                                   "Completed", "typeof(Completed)", "Comments"};
+    QList<QList<QVariant>> before;
+    for (const QString& column : untouched)
+        before << program.column(column);
+    editing([] {
+        Form_Edit->DBEdit1->end(false);
+        typeText(Form_Edit->DBEdit1, QStringLiteral("!"));
+        Form_Edit->Button_OK->click();
+    });
+    QCOMPARE(lastMessage(), QString());
+    QCOMPARE(program.column("Plan"), QList<QVariant>({"Задача!"}));
+    for (qsizetype i = 0; i < untouched.size(); ++i)
+        QCOMPARE(program.column(untouched[i]), before[i]);
 }
 
 QTEST_MAIN(TestEditor)

@@ -374,6 +374,24 @@ private slots:
         QCOMPARE(tickShowingNothing().size(), 0);
     }
 
+    // Each answer writes what it changes and nothing else: a date another program wrote in
+    // a form the program cannot read, and a flag stored as text, stay as they were.
+    void answersLeaveOtherFieldsAsStored() {
+        open({{"стоп", at(2026, 12, 8), Now},
+              {"отложить", at(2026, 12, 8), Now},
+              {"готово", at(2026, 12, 8), Now}});
+        QVERIFY(program().exec("UPDATE Plans SET Date = 'garbage', Completed = 'нет'"));
+        table().Refresh();
+        QList<Seen> seen;
+        answerInTurn({stop(), postpone(0, "5"), complete()}, &seen);
+        tick();
+        QCOMPARE(plans(seen), QStringList({"стоп", "отложить", "готово"}));
+        QCOMPARE(stored("Reminder"),
+                 QList<QVariant>({QVariant(), "2026-12-08 14:08:00", QVariant()}));
+        QCOMPARE(stored("Date"), QList<QVariant>(3, "garbage"));
+        QCOMPARE(stored("Completed"), QList<QVariant>({"нет", "нет", qint64(1)}));
+    }
+
     void amountField_data() {
         QTest::addColumn<int>("unit");
         QTest::addColumn<QString>("keys");

@@ -1,5 +1,6 @@
 #include "ModalHelper.h"
 #include "toolkit/Appearance.h"
+#include "toolkit/CharacterLimit.h"
 #include "toolkit/Clock.h"
 #include "toolkit/DatePicker.h"
 #include "toolkit/Error.h"
@@ -370,6 +371,55 @@ private slots:
     }
 
     // Tab and Shift+Tab pass a date picker in one step, whichever section is selected.
+    // Typed, pasted or set, a text stays within 50 characters counted as code points, and
+    // what goes is cut from what was just put in, never through a surrogate pair.
+    void characterLimitCountsCodePoints_data() {
+        const QString emoji = QStringLiteral("😀");
+        const QString letters = QString(49, QChar(u'ж'));
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("cursor");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("30 emoji typed")
+            << QString() << 0 << "type" << emoji.repeated(30) << emoji.repeated(30);
+        QTest::newRow("49 letters and an emoji typed")
+            << QString() << 0 << "type" << letters + emoji << letters + emoji;
+        QTest::newRow("a 51st character typed")
+            << letters + emoji << 51 << "type" << QStringLiteral("я") << letters + emoji;
+        QTest::newRow("an emoji typed after 50 letters")
+            << letters + 'x' << 50 << "type" << emoji << letters + 'x';
+        QTest::newRow("two emoji pasted after 49 letters")
+            << letters << 49 << "paste" << emoji + emoji << letters + emoji;
+        QTest::newRow("pasted into the middle: the paste is cut, the tail kept")
+            << QString(48, 'a') << 10 << "paste" << QStringLiteral("XYZ")
+            << QString(10, 'a') + "XY" + QString(38, 'a');
+        QTest::newRow("emoji pasted before a full text")
+            << QString(50, 'a') << 0 << "paste" << emoji.repeated(3) << QString(50, 'a');
+        QTest::newRow("set from code: the end goes")
+            << QString() << 0 << "set" << emoji.repeated(60) << emoji.repeated(50);
+    }
+
+    void characterLimitCountsCodePoints() {
+        QFETCH(QString, start);
+        QFETCH(int, cursor);
+        QFETCH(QString, how);
+        QFETCH(QString, input);
+        QLineEdit edit;
+        edit.setValidator(new CharacterLimit(50, &edit));
+        edit.setText(start);
+        edit.setCursorPosition(cursor);
+        if (how == "type")
+            typeText(&edit, input);
+        else if (how == "paste")
+            edit.insert(input);
+        else
+            edit.setText(input);
+        QTEST(edit.text(), "expected");
+        QVERIFY(edit.text().isValidUtf16());
+        QVERIFY(CharacterLimit::count(edit.text()) <= 50);
+    }
+
     void datePickerIsOneTabStop() {
         QWidget window;
         auto* before = new QLineEdit(&window);

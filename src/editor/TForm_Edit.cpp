@@ -3,6 +3,7 @@
 #include "editor/BoundEdits.h"
 #include "store/TDataSource.h"
 #include "store/TTable.h"
+#include "toolkit/CharacterLimit.h"
 #include "toolkit/Clock.h"
 #include "toolkit/DatePicker.h"
 #include "toolkit/Error.h"
@@ -29,7 +30,6 @@ const int ClientWidth = 348;
 // with the frame the layout was made for.
 const int LayoutHeight = 350;
 const int LayoutFrame = 30;
-const int PlanSize = 50;
 const int LastHour = 23;
 const int LastMinute = 59;
 
@@ -98,7 +98,7 @@ TForm_Edit::TForm_Edit(TDataSource* source, QWidget* parent)
 void TForm_Edit::buildTaskControls() {
     Label1 = makeLabel(Panel1, QStringLiteral("Задача"), {8, 1, 50, 21}, 15, true);
     DBEdit1 = new DBEdit(m_source, F_Plan, Panel1);
-    DBEdit1->setMaxLength(PlanSize);
+    DBEdit1->setValidator(new CharacterLimit(PlanSize, DBEdit1));
     DBEdit1->setGeometry(8, 24, 225, 26);
     Label2 = makeLabel(Panel1, QStringLiteral("Дата"), {8, 64, 35, 21}, 15, true);
     DateTimePicker1 = makeDatePicker(Panel1, {8, 85, 113, 26});
@@ -183,7 +183,7 @@ void TForm_Edit::enableTaskFields(bool on) {
 void TForm_Edit::prepareForAdd() {
     table()->Insert();
     table()->FieldByName(QStringLiteral("Date")).setAsDateTime(Clock::today());
-    DateTimePicker1->setDate(Clock::today().date());
+    showTaskDate(Clock::today().date());
     setWindowTitle(QStringLiteral("Добавить задачу"));
     setHeight(HeightWithoutReminder);
     CheckBox_Reminder->setChecked(false);
@@ -195,7 +195,7 @@ void TForm_Edit::prepareForAdd() {
 // the reminder row the same way.
 void TForm_Edit::prepareForEdit() {
     setWindowTitle(QStringLiteral("Изменить задачу"));
-    DateTimePicker1->setDate(table()->Fields(F_Date).AsDateTime().date());
+    showTaskDate(table()->Fields(F_Date).AsDateTime().date());
     const bool hasReminder = !table()->Fields(F_Reminder).IsNull();
     if (hasReminder)
         fillReminderRow();
@@ -207,7 +207,7 @@ void TForm_Edit::prepareForEdit() {
 // The box keeps the enabled state the previous use left; the reminder row stays enabled,
 // so a past reminder can be moved ahead.
 void TForm_Edit::prepareForReminder() {
-    DateTimePicker1->setDate(table()->Fields(F_Date).AsDateTime().date());
+    showTaskDate(table()->Fields(F_Date).AsDateTime().date());
     const QList<QWidget*> shownOnly = {DBEdit1, DateTimePicker1, DBMemo1};
     for (QWidget* field : shownOnly)
         field->setEnabled(false);
@@ -216,6 +216,11 @@ void TForm_Edit::prepareForReminder() {
     fillReminderRow();
     setHeight(HeightWithReminder);
     CheckBox_Reminder->setChecked(true);
+}
+
+void TForm_Edit::showTaskDate(const QDate& date) {
+    DateTimePicker1->setDate(date);
+    m_shownDate = date;
 }
 
 void TForm_Edit::ShowModal() {
@@ -297,9 +302,12 @@ void TForm_Edit::Button_OKClick() {
     if (!titleTestPassed() || !reminderTestPassed())
         return;
     table()->Edit();
-    table()
-        ->FieldByName(QStringLiteral("Date"))
-        .setAsDateTime(QDateTime(DateTimePicker1->date(), QTime(0, 0)));
+    if (DateTimePicker1->date() != m_shownDate)
+        table()
+            ->FieldByName(QStringLiteral("Date"))
+            .setAsDateTime(QDateTime(DateTimePicker1->date(), QTime(0, 0)));
+    // Setting the moment the field already holds, or clearing an empty one, leaves the
+    // stored value as it is.
     TField reminder = table()->FieldByName(QStringLiteral("Reminder"));
     if (CheckBox_Reminder->isChecked())
         reminder.setAsDateTime(reminderMoment());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QDialog>
 
 #include <optional>
@@ -101,6 +102,8 @@ private:
     void press(void (TForm_Edit::*handler)());
     void askToClose(int result) { m_closeRequest = result; }
     void enableTaskFields(bool on);
+    // Shows the task's date in DateTimePicker1 and remembers it.
+    void showTaskDate(const QDate& date);
     // The reminder row from the current task's reminder or, when it has none, the task's
     // date at the current hour and minute.
     void fillReminderRow();
@@ -114,5 +117,9 @@ private:
 
     TDataSource* m_source;
     int m_outerHeight = HeightWithoutReminder;
+    // The date the dialog was prepared with. OK writes Date only when the picker shows
+    // another: a date the user left alone stays as stored, also one that cannot be read
+    // (which the picker cannot show).
+    QDate m_shownDate;
     std::optional<int> m_closeRequest;
 };

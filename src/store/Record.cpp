@@ -4,6 +4,8 @@
 #include "toolkit/Error.h"
 #include "toolkit/UserLocale.h"
 
+#include <utility>
+
 namespace {
 
 [[noreturn]] void notADate(const QVariant& value) {
@@ -67,6 +69,30 @@ QString fieldText(int field, const QVariant& value) {
     }
 }
 
+// A NUL would hide the rest of the text from the file's length(), and so from its CHECK.
+QString fieldString(const QVariant& value) {
+    if (!value.isValid())
+        return QString();
+    QString text = value.toString();
+    text.remove(QChar(0));
+    return text;
+}
+
+// '' is a value and NULL is none, though QString compares them equal.
+bool same(const QString& a, const QString& b) {
+    return a.isNull() == b.isNull() && a == b;
+}
+template <class T> bool same(const T& a, const T& b) {
+    return a == b;
+}
+
+template <class T> bool assign(T& field, T next) {
+    if (same(field, next))
+        return false;
+    field = std::move(next);
+    return true;
+}
+
 } // namespace
 
 bool Record::isNull(int field) const {
@@ -125,23 +151,19 @@ bool Record::boolean(int field, const LocalTimes& times) const {
     return field == F_Completed ? completed > 0 : value(field, times).toBool();
 }
 
-void Record::setValue(int field, const QVariant& value) {
+bool Record::setValue(int field, const QVariant& value) {
     switch (field) {
     case F_Reminder:
-        reminder = toStamp(value);
-        break;
+        return assign(reminder, toStamp(value));
     case F_Date:
-        date = toStamp(value);
-        break;
+        return assign(date, toStamp(value));
     case F_Plan:
-        plan = value.isValid() ? value.toString() : QString();
-        break;
+        return assign(plan, fieldString(value));
     case F_ID:
         throw TarvikError(QStringLiteral("Field 'ID' cannot be modified"));
     case F_Comments:
-        comments = value.isValid() ? value.toString() : QString();
-        break;
+        return assign(comments, fieldString(value));
     default:
-        completed = value.isValid() ? qint8(value.toBool()) : qint8(-1);
+        return assign(completed, value.isValid() ? qint8(value.toBool()) : qint8(-1));
     }
 }

@@ -30,6 +30,8 @@ struct Record {
     QString text(int field, const LocalTimes& times) const;       // "" when empty
     bool boolean(int field, const LocalTimes& times) const;       // false when empty
     // Converts value to the field's kind. TarvikError when it does not convert, and for ID,
-    // which only the database assigns.
-    void setValue(int field, const QVariant& value);
+    // which only the database assigns. A text loses any NUL character. Returns false when
+    // the field already held that value (an unreadable date reads as no value), so that
+    // setting it again changes nothing and leaves the stored value as it is.
+    bool setValue(int field, const QVariant& value);
 };

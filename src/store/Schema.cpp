@@ -1,5 +1,6 @@
 #include "store/Schema.h"
 
+#include "store/TTable.h"
 #include "toolkit/Error.h"
 
 #include <QFile>
@@ -9,14 +10,20 @@
 
 namespace {
 
-const char* const createPlans = "CREATE TABLE Plans ("
-                                " Reminder  TEXT,"
-                                " Date      TEXT,"
-                                " Plan      TEXT CHECK (length(Plan) <= 50),"
-                                " ID        INTEGER PRIMARY KEY AUTOINCREMENT,"
-                                " Comments  TEXT,"
-                                " Completed INTEGER"
-                                ")";
+// length() counts a text's characters (code points) up to its first NUL, which no title
+// ever holds.
+QByteArray createPlans() {
+    return "CREATE TABLE Plans ("
+           " Reminder  TEXT,"
+           " Date      TEXT,"
+           " Plan      TEXT CHECK (length(Plan) <= " +
+           QByteArray::number(PlanSize) +
+           "),"
+           " ID        INTEGER PRIMARY KEY AUTOINCREMENT,"
+           " Comments  TEXT,"
+           " Completed INTEGER"
+           ")";
+}
 
 [[noreturn]] void cannotCreate(const QString& path, const QString& reason) {
     throw TarvikError(
@@ -28,7 +35,7 @@ void createTable(const QString& path) {
     sqlite3* db = nullptr;
     int result = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (result == SQLITE_OK)
-        result = sqlite3_exec(db, createPlans, nullptr, nullptr, nullptr);
+        result = sqlite3_exec(db, createPlans().constData(), nullptr, nullptr, nullptr);
     const QString reason = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(result));
     sqlite3_close(db);
     if (result != SQLITE_OK)

@@ -1,5 +1,6 @@
 #include "store/TConnection.h"
 
+#include "store/DatabaseMessages.h"
 #include "store/Statement.h"
 #include "toolkit/Error.h"
 
@@ -115,8 +116,9 @@ void TConnection::openHandle(const QString& path) {
         sqlite3_busy_timeout(m_db, m_busyTimeout);
         return;
     }
-    const QString reason =
-        m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(result));
+    const QString reason = DatabaseMessages::explained(
+        m_db ? sqlite3_extended_errcode(m_db) : result,
+        QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(result)));
     Close();
     cannotOpen(path, reason);
 }
@@ -165,7 +167,8 @@ void TConnection::setBusyTimeout(int msecs) {
 void TConnection::fail() const {
     if (!m_db)
         throw TarvikError(QStringLiteral("Соединение с базой данных закрыто"));
-    throw TarvikError(QString::fromUtf8(sqlite3_errmsg(m_db)));
+    throw TarvikError(DatabaseMessages::explained(sqlite3_extended_errcode(m_db),
+                                                  QString::fromUtf8(sqlite3_errmsg(m_db))));
 }
 
 void TConnection::exec(const char* sql) {

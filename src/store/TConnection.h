@@ -7,8 +7,9 @@ struct sqlite3;
 // The database connection. Opens an existing Plans.mdb only, never creates one, and
 // checks that it is a database holding the table Plans with its six columns. Other
 // processes may use the same file at the same time; a write that meets their lock
-// waits up to the busy timeout. Errors are TarvikError with SQLite's own text, naming
-// the file where it is about opening.
+// waits up to the busy timeout, short enough not to freeze the window for long. Errors
+// are TarvikError with a Russian sentence and SQLite's own text (DatabaseMessages),
+// naming the file where it is about opening.
 class TConnection final {
 public:
     TConnection();
@@ -25,7 +26,7 @@ public:
     void Close();
     bool Connected() const { return m_db != nullptr; }
 
-    void setBusyTimeout(int msecs); // default 5000
+    void setBusyTimeout(int msecs); // default 2000
     sqlite3* handle() const { return m_db; }
 
     // Runs body inside BEGIN IMMEDIATE ... COMMIT; rolls back and rethrows on failure.
@@ -33,7 +34,7 @@ public:
     template <class Body> void transaction(Body body);
     bool inTransaction() const;
 
-    // Throws TarvikError with the connection's last error text.
+    // Throws TarvikError explaining the connection's last error.
     [[noreturn]] void fail() const;
     void exec(const char* sql);
 
@@ -50,7 +51,7 @@ private:
 
     QString m_connectionString;
     sqlite3* m_db = nullptr;
-    int m_busyTimeout = 5000;
+    int m_busyTimeout = 2000;
 };
 
 template <class Body> void TConnection::transaction(Body body) {

@@ -444,8 +444,8 @@ QVariant TTable::fieldValue(int field) const {
 void TTable::setFieldValue(int field, const QVariant& value) {
     if (d->state == Browse)
         throw TarvikError(QStringLiteral("Dataset not in edit or insert mode"));
-    d->pending.setValue(field, value);
-    d->changed |= fieldBit(field);
+    if (d->pending.setValue(field, value))
+        d->changed |= fieldBit(field);
     emit recordChanged();
 }
 

@@ -21,6 +21,8 @@ enum FieldIndex {
     F_Completed = 5
 };
 constexpr int FieldCount = 6;
+// The most characters a title holds, counted as the file's CHECK counts them: code points.
+constexpr int PlanSize = 50;
 QString fieldName(int index);
 int fieldIndex(const QString& name); // -1 when no field has that name
 
