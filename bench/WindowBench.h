@@ -14,27 +14,17 @@ class Session final {
 public:
     explicit Session(const Bench::TaskMix& mix) {
         Bench::fillTasks(m_program.databasePath(), mix);
-        DataModule_Main = new TDataModule_Main;
-        DataModule_Main->Connection.setConnectionString(QStringLiteral("Data Source=") +
-                                                        m_program.databasePath());
-        DataModule_Main->Connection.Open();
-        DataModule_Main->Table_Main.Open();
-        Form_Main = new TForm_Main;
-        Form_Main->bindTable();
+        Instances::createAll(QStringLiteral("Data Source=") + m_program.databasePath());
         Form_Main->show(); // the grid follows every change, as it does for the user
-        Instances::createDialogs();
-    }
-    ~Session() {
-        delete Form_Main; // and its dialogs
-        delete DataModule_Main;
-        Form_Main = nullptr;
-        DataModule_Main = nullptr;
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
+    const Bench::Program& program() const { return m_program; }
+
 private:
     Bench::Program m_program;
+    Instances::Lifetime m_instances; // ended before the folder goes
 };
 
 } // namespace Bench

@@ -8,3 +8,4 @@ build/bench/bench_store
 build/bench/bench_commands
 build/bench/bench_search
 build/bench/bench_reminders
+build/bench/bench_durability

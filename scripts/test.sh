@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test, headless.
+# Sets up, builds and runs every test, headless: once as the program is built, then once
+# more under AddressSanitizer and UBSan, in a Debug build folder of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+jobs="$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+
 scripts/setup.sh build
-cd build
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
+(cd build && ctest --output-on-failure -j"$jobs")
+
+scripts/setup.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVIK_SANITIZE=ON
+(cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j"$jobs")

@@ -139,10 +139,13 @@ FixedClock::~FixedClock() {
     Clock::reset();
 }
 
+QString connectionTo(const QString& databasePath) {
+    return QStringLiteral("Data Source=") + databasePath + QStringLiteral(";Mode=Share Deny None");
+}
+
 std::unique_ptr<TDataModule_Main> openDataModule(const QString& databasePath) {
     auto module = std::make_unique<TDataModule_Main>();
-    module->Connection.setConnectionString(QStringLiteral("Data Source=") + databasePath +
-                                           QStringLiteral(";Mode=Share Deny None"));
+    module->Connection.setConnectionString(connectionTo(databasePath));
     module->Connection.Open();
     module->Table_Main.Open();
     return module;

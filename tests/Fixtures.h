@@ -71,7 +71,10 @@ public:
     ~FixedClock();
 };
 
-// A data module opened on a file, as start-up opens it.
+// The connection string that opens the file with the program's share mode.
+QString connectionTo(const QString& databasePath);
+// A data module of its own (not one of the program's instances) opened on a file, as
+// start-up opens the program's.
 std::unique_ptr<TDataModule_Main> openDataModule(const QString& databasePath);
 
 // Local date-time shorthand: at(2026, 12, 8, 14, 3) or at(2026, 12, 8).

@@ -1,13 +1,14 @@
 #include "WindowSession.h"
 
-#include "app/Instances.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/Appearance.h"
 #include "toolkit/MessageBox.h"
 
+#include <QCoreApplication>
 #include <QTest>
+#include <QTimer>
 
 WindowSession::WindowSession(const QDateTime& now)
     : m_clock(now) {
@@ -16,23 +17,11 @@ WindowSession::WindowSession(const QDateTime& now)
     MessageBox::clearShown();
 }
 
-// The main window takes its dialogs with it.
-WindowSession::~WindowSession() {
-    delete Form_Main;
-    Form_Edit = nullptr;
-    Form_Remainder = nullptr;
-    Form_Main = nullptr;
-    Form_About = nullptr;
-    DataModule_Main = nullptr;
-}
+WindowSession::~WindowSession() = default;
 
 void WindowSession::open(const QList<TaskRow>& rows) {
     m_program.insert(rows);
-    m_module = openDataModule(m_program.databasePath());
-    DataModule_Main = m_module.get();
-    Form_Main = new TForm_Main;
-    Form_Main->bindTable();
-    Instances::createDialogs();
+    Instances::createAll(connectionTo(m_program.databasePath()));
     MessageBox::clearShown();
 }
 
@@ -46,6 +35,22 @@ bool WindowSession::openShown(const QList<TaskRow>& rows) {
     return true;
 }
 
+TDataModule_Main& WindowSession::module() {
+    return *DataModule_Main;
+}
+
 TTable& WindowSession::table() {
-    return m_module->Table_Main;
+    return DataModule_Main->Table_Main;
+}
+
+bool endsProgram(const std::function<void()>& action) {
+    QTimer start;
+    start.setSingleShot(true);
+    QObject::connect(&start, &QTimer::timeout, action);
+    QTimer failsafe;
+    failsafe.setSingleShot(true);
+    QObject::connect(&failsafe, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    start.start(0);
+    failsafe.start(3000);
+    return QCoreApplication::exec() == 0;
 }

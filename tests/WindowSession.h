@@ -1,13 +1,15 @@
 #pragma once
 
 #include "Fixtures.h"
+#include "app/Instances.h"
 
-class TDataModule_Main;
+#include <functional>
+
 class TTable;
 
-// The data module and the windows on a temporary program folder, as start-up makes them,
-// with the clock fixed and message boxes answered by the test. Clears the global
-// instances again when it goes.
+// The data module and the windows on a temporary program folder, made and ended by their
+// owner as start-up and the program's exit do, with the clock fixed and message boxes
+// answered by the test.
 class WindowSession final {
 public:
     explicit WindowSession(const QDateTime& now);
@@ -23,11 +25,15 @@ public:
     bool openShown(const QList<TaskRow>& rows);
 
     TempProgram& program() { return m_program; }
-    TDataModule_Main& module() { return *m_module; }
+    TDataModule_Main& module();
     TTable& table();
 
 private:
     FixedClock m_clock;
     TempProgram m_program;
-    std::unique_ptr<TDataModule_Main> m_module;
+    Instances::Lifetime m_instances;
 };
+
+// Runs the action inside the message loop: true when it ends the program (the loop
+// returns 0 at once), as the program's real ends do.
+bool endsProgram(const std::function<void()>& action);

@@ -316,15 +316,7 @@ private:
         Startup::showMainWindow();
         return QTest::qWaitForWindowExposed(Form_Main);
     }
-    void stop() {
-        delete Form_Main; // and its dialogs
-        delete DataModule_Main;
-        Form_Edit = nullptr;
-        Form_Remainder = nullptr;
-        Form_About = nullptr;
-        Form_Main = nullptr;
-        DataModule_Main = nullptr;
-    }
+    static void stop() { Instances::destroy(); }
     static void clickTitle(int column) {
         const QPoint inside(titles()->sectionViewportPosition(column) + 6, titles()->height() / 2);
         QTest::mouseClick(titles()->viewport(), Qt::LeftButton, {}, inside);

@@ -82,13 +82,7 @@ private slots:
     }
 
     void cleanup() {
-        delete Form_Main;
-        delete DataModule_Main;
-        Form_Edit = nullptr;
-        Form_Remainder = nullptr;
-        Form_Main = nullptr;
-        Form_About = nullptr;
-        DataModule_Main = nullptr;
+        Instances::destroy();
         UserLocale::reset();
         program.reset();
     }

@@ -43,20 +43,6 @@ void runPath(Path path) {
     }
 }
 
-// Runs the action inside the message loop: true when it ends the program (the loop
-// returns 0 at once).
-bool endsProgram(const std::function<void()>& action) {
-    QTimer start;
-    start.setSingleShot(true);
-    QObject::connect(&start, &QTimer::timeout, action);
-    QTimer failsafe;
-    failsafe.setSingleShot(true);
-    QObject::connect(&failsafe, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-    start.start(0);
-    failsafe.start(3000);
-    return QCoreApplication::exec() == 0;
-}
-
 bool anyWindowVisible() {
     const QWidgetList windows = QApplication::topLevelWidgets();
     return std::any_of(windows.cbegin(), windows.cend(),

@@ -13,6 +13,29 @@ TForm_Edit* Form_Edit = nullptr;
 TForm_Remainder* Form_Remainder = nullptr;
 TForm_About* Form_About = nullptr;
 
+namespace {
+
+template <class T> void destroyOne(T*& instance) {
+    delete instance;
+    instance = nullptr;
+}
+
+} // namespace
+
+void Instances::createMainWindow() {
+    Form_Main = new TForm_Main;
+}
+
+// The global is set before anything can fail, so that destroy() also ends a module whose
+// file would not open.
+void Instances::openDataModule(const QString& connectionString) {
+    DataModule_Main = new TDataModule_Main;
+    DataModule_Main->Connection.setConnectionString(connectionString);
+    DataModule_Main->Connection.Open();
+    DataModule_Main->Table_Main.Open();
+    Form_Main->bindTable();
+}
+
 void Instances::createDialogs() {
     Form_Edit = new TForm_Edit(&DataModule_Main->DataSource, Form_Main);
     QObject::connect(Form_Edit, &TForm_Edit::closed, Form_Main,
@@ -21,4 +44,18 @@ void Instances::createDialogs() {
     QObject::connect(Form_Remainder, &TForm_Remainder::closed, Form_Main,
                      guarded(Form_Main, &TForm_Main::Form_RemainderClosed));
     Form_About = new TForm_About(Form_Main);
+}
+
+void Instances::createAll(const QString& connectionString) {
+    createMainWindow();
+    openDataModule(connectionString);
+    createDialogs();
+}
+
+void Instances::destroy() {
+    destroyOne(Form_About);
+    destroyOne(Form_Remainder);
+    destroyOne(Form_Edit);
+    destroyOne(Form_Main);
+    destroyOne(DataModule_Main);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
-// The program's windows and data module, each created once by start-up and reached
-// through these pointers until the process ends.
+#include <QString>
+
+// The program's windows and data module, each created once and reached through these
+// pointers while it lives.
 class TForm_Main;
 class TDataModule_Main;
 class TForm_Edit;
@@ -14,10 +16,35 @@ extern TForm_Edit* Form_Edit;
 extern TForm_Remainder* Form_Remainder;
 extern TForm_About* Form_About;
 
+// The one owner of the instances. Start-up, the tests and the benchmarks create them here,
+// in start-up's order, and end them here, so the program's exit path is the one the tests
+// run.
 namespace Instances {
-// Creates the task editor, the reminder dialog and the About window, in this order, once the
-// main window and the open data module exist: all three are the main window's dialogs, and
-// the main window hears when the editor or the reminder dialog closes. Start-up, the tests
-// and the benchmarks all wire them here.
+
+// The main window, before the data module exists.
+void createMainWindow();
+// The data module with its connection and task table open, and the main window bound to
+// the table.
+void openDataModule(const QString& connectionString);
+// The task editor, the reminder dialog and the About window, in this order: all three are
+// the main window's dialogs, and the main window hears when the editor or the reminder
+// dialog closes.
 void createDialogs();
+// The three steps above, for a session that needs nothing between them.
+void createAll(const QString& connectionString);
+
+// Destroys whatever exists, the windows newest first and the data module last: no window
+// outlives the table it shows, and the connection closes only when nothing can write any
+// more, so the file is left complete with nothing beside it.
+void destroy();
+
+// Ends the instances with the scope that made them: main(), a test, a benchmark.
+class Lifetime final {
+public:
+    Lifetime() = default;
+    ~Lifetime() { destroy(); }
+    Lifetime(const Lifetime&) = delete;
+    Lifetime& operator=(const Lifetime&) = delete;
+};
+
 } // namespace Instances

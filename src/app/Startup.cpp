@@ -88,13 +88,9 @@ void start(const Options& options) {
     const Places places = findPlaces(options.executablePath);
     stampVersion();
     ErrorReport::setCaption(ApplicationTitle);
-    Form_Main = new TForm_Main;
+    Instances::createMainWindow();
     Form_Main->setExecutablePath(options.executablePath);
-    DataModule_Main = new TDataModule_Main;
-    DataModule_Main->Connection.setConnectionString(connectionString(places.programFolder));
-    DataModule_Main->Connection.Open();
-    DataModule_Main->Table_Main.Open();
-    Form_Main->bindTable();
+    Instances::openDataModule(connectionString(places.programFolder));
     restoreAutoRun();
     restoreSort(places.sortValue);
     Instances::createDialogs();

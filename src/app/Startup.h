@@ -28,8 +28,9 @@ QString connectionString(const QString& programFolder);
 // The executable's folder with a trailing separator.
 QString folderOf(const QString& executablePath);
 
-// Runs every step up to the message loop: fills the global instances and shows nothing
-// yet. A failure throws TarvikError before the main window is shown.
+// Runs every step up to the message loop: fills the global instances through their owner
+// (the caller keeps an Instances::Lifetime, which ends them) and shows nothing yet. A
+// failure throws TarvikError before the main window is shown.
 void start(const Options& options);
 // Shows the main window: the message loop may run.
 void showMainWindow();

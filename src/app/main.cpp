@@ -1,4 +1,5 @@
 #include "about/AboutParts.h"
+#include "app/Instances.h"
 #include "app/Startup.h"
 #include "toolkit/Appearance.h"
 #include "toolkit/Clock.h"
@@ -17,6 +18,9 @@ int main(int argc, char* argv[]) {
     // window went (a message box closed while the main window waits in the tray).
     QApplication::setQuitOnLastWindowClosed(false);
     Appearance::install();
+    // Ends the windows and then the data module when main() returns, whichever way: the
+    // connection closes and leaves Plans.mdb whole with nothing beside it.
+    const Instances::Lifetime instances;
     try {
         Startup::start({QApplication::applicationFilePath()});
     } catch (const TarvikError& error) {

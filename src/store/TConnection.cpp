@@ -105,7 +105,7 @@ void TConnection::Open() {
         Close();
         throw;
     }
-    useWal();
+    useRollbackJournal();
 }
 
 void TConnection::openHandle(const QString& path) {
@@ -142,11 +142,22 @@ void TConnection::checkTable(const QString& path) {
                                   .arg(shown(path)));
 }
 
-// Readers then never wait for a writer. A folder that does not allow the extra files
-// keeps the rollback journal, which works as well, only with more waiting.
-void TConnection::useWal() {
-    sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+// A rollback journal puts every committed write into Plans.mdb itself before the commit
+// returns (synchronous=FULL syncs it to the disk first), so the one file alone holds every
+// acknowledged change whenever no write runs, and the journal exists only while one does.
+// A file another program holds open in WAL mode cannot leave it; it stays in WAL, and each
+// commit is then copied into the file at once.
+void TConnection::useRollbackJournal() {
+    sqlite3_exec(m_db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    Statement mode(*this, "PRAGMA journal_mode");
+    m_walHeldElsewhere =
+        mode.step() && mode.text(0).compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
     exec("PRAGMA synchronous=FULL");
+}
+
+void TConnection::committed() noexcept {
+    if (m_walHeldElsewhere)
+        sqlite3_wal_checkpoint_v2(m_db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
 }
 
 bool TConnection::inTransaction() const {

@@ -7,9 +7,10 @@ struct sqlite3;
 // The database connection. Opens an existing Plans.mdb only, never creates one, and
 // checks that it is a database holding the table Plans with its six columns. Other
 // processes may use the same file at the same time; a write that meets their lock
-// waits up to the busy timeout, short enough not to freeze the window for long. Errors
-// are TarvikError with a Russian sentence and SQLite's own text (DatabaseMessages),
-// naming the file where it is about opening.
+// waits up to the busy timeout, short enough not to freeze the window for long. Every
+// committed write is in the file itself when the commit returns, and closing leaves
+// nothing beside it. Errors are TarvikError with a Russian sentence and SQLite's own text
+// (DatabaseMessages), naming the file where it is about opening.
 class TConnection final {
 public:
     TConnection();
@@ -45,13 +46,16 @@ public:
 private:
     void openHandle(const QString& path);
     void checkTable(const QString& path);
-    void useWal();
+    void useRollbackJournal();
+    // After the outermost COMMIT.
+    void committed() noexcept;
     // Ends an open transaction, keeping the error that made us give it up.
     void rollback() noexcept;
 
     QString m_connectionString;
     sqlite3* m_db = nullptr;
     int m_busyTimeout = 2000;
+    bool m_walHeldElsewhere = false;
 };
 
 template <class Body> void TConnection::transaction(Body body) {
@@ -67,4 +71,5 @@ template <class Body> void TConnection::transaction(Body body) {
         rollback();
         throw;
     }
+    committed();
 }
