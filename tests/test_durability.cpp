@@ -253,6 +253,7 @@ class DurabilityTest : public QObject {
     Q_OBJECT
 
 private:
+    std::unique_ptr<FixedClock> clock;
     std::unique_ptr<TempProgram> program;
 
     QString database() const { return program->databasePath(); }
@@ -296,6 +297,7 @@ private slots:
 
     void init() {
         MessageBox::setTestMode(true);
+        clock = std::make_unique<FixedClock>(at(2026, 12, 9, 10, 0));
         program = std::make_unique<TempProgram>();
     }
 
@@ -303,6 +305,7 @@ private slots:
         QVERIFY(!modalHelperFailed());
         Instances::destroy();
         program.reset();
+        clock.reset();
     }
 
     // Each acknowledged task is in the file alone at once; each way out ends the program

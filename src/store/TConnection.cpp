@@ -101,11 +101,11 @@ void TConnection::Open() {
     openHandle(path);
     try {
         checkTable(path);
+        useRollbackJournal();
     } catch (...) {
         Close();
         throw;
     }
-    useRollbackJournal();
 }
 
 void TConnection::openHandle(const QString& path) {
@@ -145,6 +145,9 @@ void TConnection::checkTable(const QString& path) {
 // A rollback journal puts every committed write into Plans.mdb itself before the commit
 // returns (synchronous=FULL syncs it to the disk first), so the one file alone holds every
 // acknowledged change whenever no write runs, and the journal exists only while one does.
+// Measured against WAL with a checkpoint after each commit it syncs no more often, and a
+// start on a full disk needs no new file beside Plans.mdb. Another instance's read waits
+// for a write in progress, within the busy timeout.
 // A file another program holds open in WAL mode cannot leave it; it stays in WAL, and each
 // commit is then copied into the file at once.
 void TConnection::useRollbackJournal() {
