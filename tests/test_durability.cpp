@@ -461,7 +461,8 @@ private slots:
             typeNewTask(QStringLiteral("на полном диске"));
             Form_Edit->Button_OK->click();
             QTRY_COMPARE(MessageBox::shown().size(), attempt);
-            QVERIFY2(messagesShown().last().contains(QStringLiteral("disk is full")),
+            QVERIFY2(messagesShown().last().startsWith(
+                         QStringLiteral("На диске не хватает места для базы данных.")),
                      qPrintable(messagesShown().last()));
             QVERIFY(Form_Edit->isVisible()); // the typed task is still there to store
             Form_Edit->Button_CancelClick();
