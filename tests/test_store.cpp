@@ -436,6 +436,72 @@ private slots:
         }
     }
 
+    // A title sort reuses what the last one learnt of the rows; after titles were edited,
+    // tasks added and deleted, rows changed by another connection and the locale switched,
+    // its order must still be exactly a fresh table's.
+    void titleSortAfterChangesEqualsAFreshSort() {
+        const QLocale russian(QStringLiteral("ru_RU"));
+        UserLocale::set(russian);
+        QRandomGenerator random(20261210);
+        QStringList titles;
+        for (int i = 0; i < 3000; ++i) // every tenth title repeats an earlier one
+            titles << (i % 10 == 9 ? titles[i / 2] : randomTitle(random, i % 3 == 0));
+        TempProgram program;
+        program.insert(titled(titles));
+        auto module = openDataModule(program.databasePath());
+        TTable& table = module->Table_Main;
+        const auto sortsAsFresh = [&] {
+            table.setIndexFieldNames(QStringLiteral("Date"));
+            table.setIndexFieldNames(QStringLiteral("Plan"));
+            auto fresh = openDataModule(program.databasePath());
+            fresh->Table_Main.setIndexFieldNames(QStringLiteral("Plan"));
+            return idsInOrder(table) == idsInOrder(fresh->Table_Main);
+        };
+        table.setIndexFieldNames(QStringLiteral("Plan"));
+        for (int step = 0; step < 12; ++step) {
+            table.setRecNo(1 + random.bounded(table.RecordCount()));
+            if (step % 4 == 3) {
+                table.Delete();
+                continue;
+            }
+            if (step % 4 == 2)
+                table.Insert();
+            else
+                table.Edit();
+            setPlan(table, step == 0   ? titles[7]
+                           : step == 1 ? QString()
+                                       : randomTitle(random, true));
+            table.Post();
+        }
+        QVERIFY(sortsAsFresh());
+        RawDb other(program.databasePath());
+        QVERIFY(other.exec("UPDATE Plans SET Plan = 'Ёлка' WHERE ID = 100"));
+        table.Refresh();
+        QVERIFY(sortsAsFresh());
+        // The last task deleted, then written back by another connection with its ID and
+        // title: read again, it stands where it stood before.
+        table.setIndexFieldNames(QString());
+        table.setRecNo(table.RecordCount());
+        const QString lastId = table.FieldByName(QStringLiteral("ID")).AsString();
+        const QString lastTitle = plan(table);
+        table.Delete();
+        QVERIFY(sortsAsFresh());
+        QVERIFY(other.exec(qPrintable(
+            QStringLiteral(
+                "INSERT INTO Plans (ID, Date, Plan) VALUES (%1, '2026-01-01 00:00:00', '%2')")
+                .arg(lastId, lastTitle))));
+        table.Refresh();
+        QVERIFY(sortsAsFresh());
+        QVERIFY(other.exec("DELETE FROM Plans WHERE ID % 7 = 0; "
+                           "UPDATE Plans SET Plan = 'ёлка' WHERE ID % 11 = 0"));
+        table.Refresh();
+        QVERIFY(sortsAsFresh());
+        UserLocale::set(QLocale::c());
+        QVERIFY(sortsAsFresh());
+        UserLocale::set(russian);
+        QVERIFY(sortsAsFresh());
+    }
+
     void emptyReminderAndCompletedSortFirst() {
         TempProgram program;
         program.insert({TaskRow{"r2", at(2026, 1, 1), at(2026, 5, 1, 9), true, {}},

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <thread>
 #include <utility>
 
@@ -185,9 +186,130 @@ qint64 numberOf(const Record& row, int field) {
 
 } // namespace
 
+// The rows in the order of one text field under one collation, as the last sort left them,
+// with the ID and the text each row had then. A later sort reuses it: rows whose ID and
+// text are unchanged keep their places among themselves, and only the others (posted,
+// edited, read again differently) are sorted and merged in, each by a binary search.
+class TextOrderMemo final {
+public:
+    using SortRows = std::function<void(std::vector<int>&)>;
+    using LessRows = std::function<bool(int, int)>;
+
+    // Puts wanted (indices into rows) into the order that sortRows makes and less tells.
+    void sort(std::vector<int>& wanted, const std::vector<Record>& rows, int field,
+              const std::shared_ptr<const TitleCollation>& collation, const SortRows& sortRows,
+              const LessRows& less);
+
+private:
+    // How a row stands in one sort.
+    enum Mark : char { NotWanted, Kept, Stale };
+
+    bool knows(const Record& row, int index) const;
+    std::vector<int> merge(const std::vector<int>& stale, const std::vector<Mark>& marks,
+                           const LessRows& less) const;
+    void learn(const std::vector<int>& sorted, const std::vector<int>& stale,
+               const std::vector<Mark>& marks, const std::vector<Record>& rows);
+
+    int m_field = -1;
+    std::shared_ptr<const TitleCollation> m_collation;
+    std::vector<int> m_sorted;
+    std::vector<qint64> m_ids;    // by row index; unknown for rows not in m_sorted
+    std::vector<QString> m_texts; // by row index
+};
+
+namespace {
+
+constexpr qint64 unknownId = -1;
+
+// More stale rows than one in this many, and sorting everything again is cheaper than
+// putting each one in place.
+constexpr size_t staleShare = 32;
+
+bool sameText(const QString& a, const QString& b) {
+    return a.size() == b.size() && (a.constData() == b.constData() || a == b);
+}
+
+} // namespace
+
+bool TextOrderMemo::knows(const Record& row, int index) const {
+    return size_t(index) < m_ids.size() && m_ids[size_t(index)] == row.id &&
+           sameText(m_texts[size_t(index)], textOf(row, m_field));
+}
+
+void TextOrderMemo::sort(std::vector<int>& wanted, const std::vector<Record>& rows, int field,
+                         const std::shared_ptr<const TitleCollation>& collation,
+                         const SortRows& sortRows, const LessRows& less) {
+    if (field != m_field || collation != m_collation) {
+        *this = TextOrderMemo();
+        m_field = field;
+        m_collation = collation;
+    }
+    std::vector<Mark> marks(std::max(rows.size(), m_ids.size()), NotWanted);
+    std::vector<int> stale;
+    for (int row : wanted) {
+        marks[size_t(row)] = knows(rows[size_t(row)], row) ? Kept : Stale;
+        if (marks[size_t(row)] == Stale)
+            stale.push_back(row);
+    }
+    if (stale.size() * staleShare > wanted.size()) {
+        stale = wanted;
+        for (int row : stale)
+            marks[size_t(row)] = Stale;
+    }
+    sortRows(stale);
+    std::vector<int> sorted = merge(stale, marks, less);
+    learn(sorted, stale, marks, rows);
+    wanted = std::move(sorted);
+}
+
+// The kept rows in their remembered order with the sorted stale ones put in between.
+std::vector<int> TextOrderMemo::merge(const std::vector<int>& stale, const std::vector<Mark>& marks,
+                                      const LessRows& less) const {
+    std::vector<int> kept;
+    kept.reserve(m_sorted.size());
+    for (int row : m_sorted)
+        if (marks[size_t(row)] == Kept)
+            kept.push_back(row);
+    std::vector<int> merged;
+    merged.reserve(kept.size() + stale.size());
+    auto from = kept.begin();
+    for (int row : stale) {
+        const auto at = std::upper_bound(from, kept.end(), row, less);
+        merged.insert(merged.end(), from, at);
+        merged.push_back(row);
+        from = at;
+    }
+    merged.insert(merged.end(), from, kept.end());
+    return merged;
+}
+
+void TextOrderMemo::learn(const std::vector<int>& sorted, const std::vector<int>& stale,
+                          const std::vector<Mark>& marks, const std::vector<Record>& rows) {
+    for (int row : m_sorted) {
+        if (marks[size_t(row)] != Kept) {
+            m_ids[size_t(row)] = unknownId;
+            m_texts[size_t(row)] = QString();
+        }
+    }
+    m_ids.resize(rows.size(), unknownId);
+    m_texts.resize(rows.size());
+    for (int row : stale) {
+        m_ids[size_t(row)] = rows[size_t(row)].id;
+        m_texts[size_t(row)] = textOf(rows[size_t(row)], m_field);
+    }
+    m_sorted = sorted;
+}
+
 RowOrder::RowOrder(QList<int> fields)
     : m_fields(std::move(fields))
-    , m_collation(TitleCollation::forLocale(UserLocale::get())) {}
+    , m_collation(TitleCollation::forLocale(UserLocale::get()))
+    , m_memo(std::make_shared<TextOrderMemo>()) {}
+
+RowOrder RowOrder::withFields(QList<int> fields) const {
+    RowOrder order(std::move(fields));
+    order.m_memo = m_memo;
+    return order;
+}
 
 FieldMask RowOrder::fields() const {
     FieldMask mask = 0;
@@ -222,6 +344,14 @@ void RowOrder::sort(std::vector<int>& positions, const std::vector<Record>& rows
 
 void RowOrder::sortByText(std::vector<int>& positions, const std::vector<Record>& rows,
                           int field) const {
+    m_memo->sort(
+        positions, rows, field, m_collation,
+        [&](std::vector<int>& stale) { sortByTextKeys(stale, rows, field); },
+        [&](int a, int b) { return less(rows[size_t(a)], rows[size_t(b)]); });
+}
+
+void RowOrder::sortByTextKeys(std::vector<int>& positions, const std::vector<Record>& rows,
+                              int field) const {
     if (!m_collation) {
         sortByKeys(positions, rows, keysOf<QString>(positions, rows, [field](const Record& row) {
                        return textOf(row, field).toCaseFolded();

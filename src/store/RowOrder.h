@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+class TextOrderMemo;
+
 // The order that IndexFieldNames names: the listed fields ascending, then ID, so rows with
 // equal values keep their stored order. No fields: the stored order, by ID. Titles and
 // comments follow the user's locale, ignoring case; an empty date sorts first; an empty
@@ -15,6 +17,10 @@
 class RowOrder final {
 public:
     explicit RowOrder(QList<int> fields = {});
+    // An order by other fields that keeps what this one remembers of the rows' text order,
+    // so that a table sorted by title, then by date, then by title again, makes its title
+    // keys once.
+    RowOrder withFields(QList<int> fields) const;
 
     // The fields that decide the order (besides ID).
     FieldMask fields() const;
@@ -26,8 +32,13 @@ private:
     int compareField(int field, const Record& a, const Record& b) const;
     int compareText(const QString& a, const QString& b) const;
     void sortByText(std::vector<int>& positions, const std::vector<Record>& rows, int field) const;
+    void sortByTextKeys(std::vector<int>& positions, const std::vector<Record>& rows,
+                        int field) const;
 
     QList<int> m_fields;
     // Null in the C locale, which has no collation of its own: case-folded code points then.
     std::shared_ptr<const TitleCollation> m_collation;
+    // The rows in the order of their titles at the last sort by a text field, shared by
+    // the orders made withFields.
+    std::shared_ptr<TextOrderMemo> m_memo;
 };

@@ -394,7 +394,7 @@ QString TTable::IndexFieldNames() const {
 void TTable::setIndexFieldNames(const QString& names) {
     if (names == d->indexFieldNames)
         return;
-    RowOrder order(parseIndexFields(names));
+    RowOrder order = d->rowOrder.withFields(parseIndexFields(names));
     if (d->active)
         finishPending();
     d->indexFieldNames = names;
