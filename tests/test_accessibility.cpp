@@ -293,6 +293,10 @@ private slots:
     void controlsAreNamedByTheirLabels() {
         openFourTasks();
         QCOMPARE(nameOf(Form_Main->Button_Del_Completed), QStringLiteral("Удалить завершенные"));
+        // A caption's leading space is not read out, and stays on the button.
+        QCOMPARE(nameOf(Form_Main->Button_Add), QStringLiteral("Добавить"));
+        QCOMPARE(Form_Main->Button_Add->text(), QStringLiteral(" Добавить"));
+        QCOMPARE(nameOf(Form_Main->Button_Exit), QStringLiteral("Выход"));
         QCOMPARE(accessible(Form_Main->Label_Now_Time)->text(QAccessible::Description),
                  QStringLiteral("Время"));
         QCOMPARE(accessible(Form_Main->Label_Now_Date)->text(QAccessible::Description),

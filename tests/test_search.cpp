@@ -11,6 +11,7 @@
 #include "toolkit/MessageBox.h"
 #include "toolkit/Timer.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -379,6 +380,85 @@ private slots:
         QCOMPARE(storedIndex(), field);
         QCOMPARE(plans(), order);
         verifyArrowOn(column);
+    }
+
+    // The titles are a tab stop between the cells and the next control. There Left, Right,
+    // Home and End move the mark, Space and Enter sort by the marked title exactly as a
+    // click does, and a screen reader hears the column header's title.
+    void keyboardReachesTheTitlesAndSorts() {
+        QVERIFY(start());
+        Form_Main->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), Form_Main);
+        TaskGrid* grid = Form_Main->DBGrid_Main;
+        const auto focusAfter = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+            return QApplication::focusWidget();
+        };
+        grid->setFocus();
+        QCOMPARE(focusAfter(Qt::Key_Tab, Qt::ControlModifier), titles());
+        QCOMPARE(focusAfter(Qt::Key_Tab, Qt::ShiftModifier), grid);
+        QCOMPARE(focusAfter(Qt::Key_Tab, Qt::ControlModifier), titles());
+        QCOMPARE(focusAfter(Qt::Key_Tab), Form_Main->Button_Add);
+        QCOMPARE(focusAfter(Qt::Key_Tab, Qt::ShiftModifier), titles());
+
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(titles());
+        QCOMPARE(reader->role(), QAccessible::ColumnHeader);
+        const auto marked = [&] { return reader->text(QAccessible::Name); };
+        QCOMPARE(marked(), QStringLiteral("Напоминание"));
+        QTest::keyClick(titles(), Qt::Key_Left); // the first title stays marked
+        QCOMPARE(marked(), QStringLiteral("Напоминание"));
+        QTest::keyClick(titles(), Qt::Key_Right);
+        QTest::keyClick(titles(), Qt::Key_Right);
+        QCOMPARE(marked(), QStringLiteral("Задача"));
+        QVERIFY(storedIndex().isEmpty());
+        QTest::keyClick(titles(), Qt::Key_Space);
+        QCOMPARE(storedIndex(), QStringLiteral("Plan"));
+        QCOMPARE(plans(), (QStringList{"Арбуз", "банан", "вишня"}));
+        verifyArrowOn(2);
+        QTest::keyClick(titles(), Qt::Key_End);
+        QCOMPARE(marked(), QStringLiteral("Завершено"));
+        QTest::keyClick(titles(), Qt::Key_Right);  // the last one stays marked
+        QTest::keyClick(titles(), Qt::Key_Return); // not the window's default button
+        QCOMPARE(storedIndex(), QStringLiteral("Completed"));
+        QCOMPARE(plans(), (QStringList{"вишня", "банан", "Арбуз"}));
+        verifyArrowOn(3);
+        QTest::keyClick(titles(), Qt::Key_Home);
+        QTest::keyClick(titles(), Qt::Key_Right);
+        QTest::keyClick(titles(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(storedIndex(), QStringLiteral("Date"));
+        QCOMPARE(QApplication::focusWidget(), titles());
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    // The mark, the cells' dotted frame, shows on the marked title only while the titles
+    // have the keyboard focus, which a mouse click does not give them.
+    void titleMarkShowsOnlyWithTheFocus() {
+        QVERIFY(start());
+        Form_Main->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), Form_Main);
+        // A black dot along the top inside the title: the frame, where no text is drawn.
+        const auto framed = [](int column) {
+            const QImage image = titles()->viewport()->grab().toImage();
+            const qreal scale = image.devicePixelRatio();
+            const int left = titles()->sectionViewportPosition(column);
+            for (int y = 0; y < int(3 * scale); ++y)
+                for (int x = int((left + 3) * scale);
+                     x < int((left + titles()->sectionSize(column) - 3) * scale); ++x)
+                    if (image.pixelColor(x, y) == QColor(Qt::black))
+                        return true;
+            return false;
+        };
+        clickTitle(1); // the cells take the focus, as they always did
+        QCOMPARE(QApplication::focusWidget(), Form_Main->DBGrid_Main);
+        QVERIFY(!framed(0));
+        titles()->setFocus(Qt::TabFocusReason);
+        QVERIFY(framed(0));
+        QVERIFY(!framed(1));
+        QTest::keyClick(titles(), Qt::Key_Right);
+        QVERIFY(!framed(0));
+        QVERIFY(framed(1));
+        Form_Main->EditSearch->setFocus();
+        QVERIFY(!framed(1));
     }
 
     void damagedIndexIsWrittenAgainByAClick() {

@@ -2,9 +2,8 @@
 
 #include "about/Photo.h"
 #include "app/Startup.h"
+#include "toolkit/AccessibleRole.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -83,21 +82,10 @@ void BevelPanel::paintEvent(QPaintEvent*) {
     qDrawShadePanel(&painter, rect().adjusted(1, 1, -1, -1), palette(), false, 1);
 }
 
-namespace {
-
-QAccessibleInterface* linkAccessible(const QString& className, QObject* object) {
-    if (className == QLatin1String("LinkLabel") && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Link);
-    return nullptr;
-}
-
-} // namespace
-
 LinkLabel::LinkLabel(QWidget* parent, const QString& caption, const QString& address,
                      const QFont& font)
     : QLabel(caption, parent) {
-    static const bool linkRoleKnown = (QAccessible::installFactory(linkAccessible), true);
-    Q_UNUSED(linkRoleKnown);
+    setAccessibleRole("LinkLabel", QAccessible::Link);
     setFont(font);
     setToolTip(address);
     setAccessibleName(caption);

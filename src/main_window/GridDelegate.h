@@ -15,7 +15,5 @@ public:
                const QModelIndex& index) const override;
 
 private:
-    static void drawFocusFrame(QPainter* painter, const QRect& cell);
-
     TForm_Main* m_form;
 };

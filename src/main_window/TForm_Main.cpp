@@ -61,6 +61,8 @@ template <class Widget> Widget* placed(Widget* widget, int left, int top, int wi
 QPushButton* bitmapButton(QPushButton* button, const QString& caption, const QPixmap& picture,
                           const QString& hint) {
     button->setText(caption);
+    // The caption's leading space keeps the text off the picture; a reader need not say it.
+    button->setAccessibleName(caption.trimmed());
     button->setIcon(picture);
     button->setIconSize(picture.size());
     button->setToolTip(hint);

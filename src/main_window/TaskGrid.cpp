@@ -3,6 +3,7 @@
 #include "main_window/GridModel.h"
 #include "store/TTable.h"
 #include "toolkit/Guarded.h"
+#include "toolkit/KeyboardHeader.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -37,6 +38,9 @@ TaskGrid::TaskGrid(QWidget* parent)
     setWordWrap(false);
     // Texts are cut at the cell's edge, as the coloured rows' texts are.
     setTextElideMode(Qt::ElideNone);
+    // The titles are a tab stop after the cells, where Space or Enter sorts by the marked
+    // column as a click on it does.
+    setHorizontalHeader(new KeyboardHeader(Qt::Horizontal, this));
     verticalHeader()->hide();
     horizontalHeader()->setSectionsMovable(true);
     horizontalHeader()->setSectionsClickable(true);

@@ -11,7 +11,7 @@ class GridModel;
 // typed into the grid do nothing. While its hint text is not empty, the mouse resting
 // anywhere on the grid shows it, as typed.
 // The Menu key and Shift+F10 ask for the popup menu on the current row; Ctrl+Tab, and Tab
-// past the last cell, leave the grid.
+// past the last cell, leave the cells for the column titles, where the keyboard sorts.
 class TaskGrid final : public QTableView {
     Q_OBJECT
 public:
