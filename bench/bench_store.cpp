@@ -1,6 +1,7 @@
 // The task table at 100,000 tasks: open, each sort, the reminder watch's walk over every
-// row, storing an edit, the task editor's OK (Insert, Post, Refresh), and how long a write
-// waits for another program's lock before it is refused.
+// row, storing an edit, the task editor's OK (Insert, Post, Refresh), how long a write
+// waits for another program's lock before it is refused, and following what a second
+// instance of the program writes to the same file.
 // Usage: bench_store [task count [locale]]; the locale (collation of titles) defaults to
 // Russian, the program's users' one.
 
@@ -102,6 +103,31 @@ void benchRefusedWrite(TTable& table, const QString& databasePath) {
     Bench::report("write refused by a lock", wait, 2100);
 }
 
+// What a second instance's writes cost this one: the watch's check once a second while
+// nothing was written, and reading the rows again after one write, in stored order and
+// sorted by title.
+void benchOtherInstance(TTable& table, const QString& databasePath) {
+    const double check = Bench::medianMs(101, [&] { table.followFile(); });
+    Bench::report("check for another instance's writes", check, 1);
+    const auto other = open(databasePath);
+    TTable& elsewhere = other->Table_Main;
+    int row = 0;
+    const auto writeElsewhere = [&] {
+        elsewhere.setRecNo(1 + (row += 7919) % elsewhere.RecordCount());
+        elsewhere.Amend([&] {
+            elsewhere.FieldByName(QStringLiteral("Plan")).setAsString(QStringLiteral("Чужое"));
+        });
+    };
+    for (const char* order : {"", "Plan"}) {
+        table.setIndexFieldNames(QString::fromLatin1(order));
+        const double follow = Bench::medianMs(7, writeElsewhere, [&] { table.followFile(); });
+        Bench::report(qPrintable(QStringLiteral("rows read again after another instance's write, "
+                                                "order '%1'")
+                                     .arg(QString::fromLatin1(order))),
+                      follow, 300);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -124,6 +150,7 @@ int main(int argc, char** argv) {
     benchWalk(table);
     benchWrites(table);
     benchRefusedWrite(table, program.databasePath());
+    benchOtherInstance(table, program.databasePath());
     Bench::report("peak memory", Bench::peakMemoryMb(), 150, "MB");
     return 0;
 }

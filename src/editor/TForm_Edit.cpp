@@ -313,7 +313,14 @@ void TForm_Edit::Button_OKClick() {
         reminder.setAsDateTime(reminderMoment());
     else
         reminder.Clear();
-    table()->Post();
+    try {
+        table()->Post();
+    } catch (const RowChangedElsewhere&) {
+        // The table shows the task as another instance left it now; what the editor holds
+        // was made from the old one, and OK again would write that over it.
+        askToClose(Rejected);
+        throw;
+    }
     table()->Refresh();
     askToClose(Accepted);
 }

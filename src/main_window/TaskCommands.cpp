@@ -127,7 +127,9 @@ void TForm_Main::deleteTask() {
 
 // Each record is looked at once, in a counted walk; afterwards the last remaining record
 // is current. The walk is one transaction: thousands of deletes take one write to the
-// disk, and a refused one leaves every task in place. The keyboard focus stays.
+// disk, and a refused one leaves every task in place. A task another instance of the
+// program has changed since it was read (un-completed, say) is kept, and the grid then
+// shows it as it is now. The keyboard focus stays.
 void TForm_Main::deleteCompleted() {
     Watch->pause();
     const Finally finish([this] {
@@ -139,9 +141,8 @@ void TForm_Main::deleteCompleted() {
         const int count = tasks.RecordCount();
         tasks.First();
         for (int i = 0; i < count; ++i) {
-            if (tasks.FieldByName(QStringLiteral("Completed")).AsBoolean())
-                tasks.Delete();
-            else
+            if (!tasks.FieldByName(QStringLiteral("Completed")).AsBoolean() ||
+                !tasks.DeleteIfUnchanged())
                 tasks.Next();
         }
     });

@@ -7,6 +7,8 @@
 #include "toolkit/Guarded.h"
 #include "toolkit/Timer.h"
 
+#include <QApplication>
+
 ReminderWatch::ReminderWatch(QObject* parent)
     : QObject(parent)
     , m_timer(new Timer(1000, true, this))
@@ -51,7 +53,10 @@ void ReminderWatch::Timer1Timer() {
 void ReminderWatch::walk() {
     const QDateTime now = Clock::now();
     noticeDay(now.date());
-    if (!m_table || !anyDueBy(now))
+    if (!m_table)
+        return;
+    followOtherInstances();
+    if (!anyDueBy(now))
         return;
     const int count = m_table->RecordCount();
     pause();
@@ -63,6 +68,15 @@ void ReminderWatch::walk() {
     }
     resume();
     m_table->setRecNo(before);
+}
+
+// Not while a dialog or a menu is up, even one the watch does not pause for (an error
+// report, the popup menu): what it shows was made from the rows as they are, and what is
+// chosen in it acts on the current task. The table itself leaves a record being edited.
+void ReminderWatch::followOtherInstances() {
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget())
+        return;
+    m_table->followFile();
 }
 
 bool ReminderWatch::anyDueBy(const QDateTime& now) {

@@ -17,6 +17,11 @@ class Timer;
 // which is worked out again only after the table changed; the cursor and the views are
 // left alone then. When something is due, the cursor moves to each due task in turn while
 // its dialog is open, and goes back to where it was after the walk.
+//
+// Each tick also shows what another instance of the program has written to the file since
+// the rows were read (a cheap check of the file's data version while nothing changed), the
+// current task kept: paused, the watch also leaves the rows alone while a command or a
+// dialog holds the current record.
 class ReminderWatch final : public QObject {
     Q_OBJECT
 public:
@@ -45,6 +50,7 @@ signals:
 
 private:
     void walk();
+    void followOtherInstances();
     bool anyDueBy(const QDateTime& now);
     void noticeDay(const QDate& today);
 

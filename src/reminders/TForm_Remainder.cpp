@@ -295,9 +295,16 @@ void TForm_Remainder::postpone() {
 }
 
 // A refused write leaves nothing pending: the dialog stays open with the user's choice, and
-// the next OK writes the whole answer again.
+// the next OK writes the whole answer again. Only when another instance of the program has
+// changed or deleted the task does the dialog close, as it no longer shows what the file
+// holds; a task still due comes back at the next tick.
 void TForm_Remainder::answer(const std::function<void()>& changes) {
-    table()->Amend(changes);
+    try {
+        table()->Amend(changes);
+    } catch (const RowChangedElsewhere&) {
+        reject();
+        throw;
+    }
     table()->Refresh();
     accept();
 }

@@ -5,6 +5,10 @@
 #include <QString>
 #include <QVariant>
 
+#include <memory>
+
+class StoredValues;
+
 // A set of fields, one bit per FieldIndex.
 using FieldMask = unsigned;
 constexpr FieldMask fieldBit(int field) {
@@ -19,6 +23,9 @@ struct Record {
     qint64 id = 0; // 0: not stored yet
     QString comments;
     qint8 completed = -1; // -1: no value, 0: false, 1: true
+    // The fields the file holds in forms of its own, exactly as read; null for a row stored
+    // as the program writes it, and for a record not stored yet.
+    std::shared_ptr<const StoredValues> stored;
 
     bool isNull(int field) const;
     // A null QVariant for an empty field; date-times as local QDateTime, Completed as bool,

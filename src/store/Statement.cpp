@@ -38,6 +38,11 @@ void Statement::bindNull(int index) {
         m_connection.fail();
 }
 
+void Statement::bind(int index, const sqlite3_value* value) {
+    if (sqlite3_bind_value(m_stmt, index, value) != SQLITE_OK)
+        m_connection.fail();
+}
+
 bool Statement::step() {
     const int result = sqlite3_step(m_stmt);
     if (result == SQLITE_ROW)
@@ -53,6 +58,14 @@ void Statement::reset() {
 
 bool Statement::isNull(int column) const {
     return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
+
+int Statement::type(int column) const {
+    return sqlite3_column_type(m_stmt, column);
+}
+
+const sqlite3_value* Statement::value(int column) const {
+    return sqlite3_column_value(m_stmt, column);
 }
 
 qint64 Statement::int64(int column) const {

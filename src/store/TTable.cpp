@@ -3,6 +3,7 @@
 #include "store/PlansRows.h"
 #include "store/Record.h"
 #include "store/RowOrder.h"
+#include "store/StoredValues.h"
 #include "store/TConnection.h"
 #include "toolkit/Error.h"
 
@@ -42,6 +43,23 @@ QList<int> parseIndexFields(const QString& names) {
         fields.append(field);
     }
     return fields;
+}
+
+// What a refused write tells the user: what happened, and what to do about it.
+QString refusal(PlansRows::Outcome outcome, TTable::Attempt attempt, const QString& title) {
+    const QString what = QStringLiteral("Задачу \"%1\" ").arg(title);
+    if (outcome == PlansRows::Gone)
+        return what + QStringLiteral("уже удалили в другой запущенной копии программы, "
+                                     "поэтому ваши изменения не записаны. Список задач "
+                                     "обновлён.");
+    if (attempt == TTable::Removing)
+        return what + QStringLiteral("изменили в другой запущенной копии программы, поэтому "
+                                     "она не удалена. Теперь показана задача в её нынешнем "
+                                     "виде: если она больше не нужна, удалите её ещё раз.");
+    return what + QStringLiteral("изменили в другой запущенной копии программы, поэтому ваши "
+                                 "изменения не записаны, чтобы не затереть чужие. Теперь "
+                                 "показана задача в её нынешнем виде: при необходимости "
+                                 "измените её ещё раз.");
 }
 
 } // namespace
@@ -105,6 +123,9 @@ struct TTable::Impl {
     void sortAll();
     void placeUnplaced();
     void reread();
+    // Reads the rows again if another connection has written the file since they were
+    // read; true when it did.
+    bool rereadIfChanged();
 };
 
 void TTable::Impl::readRows() {
@@ -167,6 +188,13 @@ void TTable::Impl::reread() {
         position = positionOf(int(found - rows.begin()));
     else
         position = clamped(oldPosition);
+}
+
+bool TTable::Impl::rereadIfChanged() {
+    if (connection->dataVersion() == dataVersion)
+        return false;
+    reread();
+    return true;
 }
 
 QString TField::AsString() const {
@@ -284,15 +312,28 @@ void TTable::Cancel() {
 }
 
 void TTable::Delete() {
+    removeCurrent(true);
+}
+
+bool TTable::DeleteIfUnchanged() {
+    return removeCurrent(false);
+}
+
+// A row another writer deleted already is gone as asked: the snapshot drops it too.
+bool TTable::removeCurrent(bool refuseChanged) {
     requireActive();
     if (d->state == InsertState) {
         Cancel();
-        return;
+        return true;
     }
     if (d->order.empty())
         throw TarvikError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     const int row = d->currentRow();
-    PlansRows::remove(*d->connection, d->rows[size_t(row)].id);
+    if (PlansRows::remove(*d->connection, d->rows[size_t(row)]) == PlansRows::Changed) {
+        if (refuseChanged)
+            refuse(PlansRows::Changed, Removing);
+        return false;
+    }
     const bool wasEditing = d->state == EditState;
     leaveEditing();
     d->rows[size_t(row)] = Record();
@@ -302,17 +343,24 @@ void TTable::Delete() {
     if (wasEditing)
         emit stateChanged();
     emit currentChanged();
+    return true;
 }
 
 void TTable::Refresh() {
     requireActive();
     finishPending();
-    if (d->connection->dataVersion() != d->dataVersion)
-        d->reread();
-    else
+    if (!d->rereadIfChanged())
         d->placeUnplaced();
     emit rowsChanged();
     emit currentChanged();
+}
+
+bool TTable::followFile() {
+    if (!d->active || d->state != Browse || !d->rereadIfChanged())
+        return false;
+    emit rowsChanged();
+    emit currentChanged();
+    return true;
 }
 
 void TTable::Amend(const std::function<void()>& changes) {
@@ -337,6 +385,8 @@ void TTable::Batch(const std::function<void()>& steps) {
     };
     try {
         d->connection->transaction(steps);
+        // A step may have left a row another writer changed: show what the file holds.
+        d->rereadIfChanged();
     } catch (...) {
         // What was pending belongs to the rolled-back walk.
         leaveEditing();
@@ -491,8 +541,13 @@ void TTable::storeInsert() {
 void TTable::storeEdit() {
     const int row = d->currentRow();
     if (d->changed != 0) {
-        PlansRows::update(*d->connection, d->pending, d->changed);
-        d->rows[size_t(row)] = d->pending;
+        Record& stored = d->rows[size_t(row)];
+        const PlansRows::Outcome outcome =
+            PlansRows::update(*d->connection, stored, d->pending, d->changed);
+        if (outcome != PlansRows::Written)
+            refuse(outcome, Editing);
+        d->pending.stored = StoredValues::afterWrite(d->pending.stored, d->changed);
+        stored = d->pending;
         if (d->changed & d->rowOrder.fields())
             d->unplaced.push_back(row);
     }
@@ -500,6 +555,19 @@ void TTable::storeEdit() {
     emit stateChanged();
     emit currentChanged();
     emit recordChanged();
+}
+
+// Nothing was written. The rows are read again, so that what the grid and the commands
+// see is what the file holds, and the user is told what happened and what to do.
+void TTable::refuse(PlansRows::Outcome outcome, Attempt attempt) {
+    const QString title = d->rows[size_t(d->currentRow())].plan;
+    leaveEditing();
+    d->reread();
+    emit rowsChanged();
+    emit stateChanged();
+    emit currentChanged();
+    emit recordChanged();
+    throw RowChangedElsewhere(refusal(outcome, attempt, title));
 }
 
 void TTable::leaveEditing() {

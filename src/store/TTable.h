@@ -1,5 +1,8 @@
 #pragma once
 
+#include "store/PlansRows.h"
+#include "toolkit/Error.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -57,14 +60,26 @@ private:
     int m_index;
 };
 
+// A write refused because another writer (a second instance of the program) changed or
+// deleted the row since this instance read it. The message says so in the user's words;
+// the table has read the rows again, and the current record is the fresh one.
+class RowChangedElsewhere final : public TarvikError {
+public:
+    using TarvikError::TarvikError;
+};
+
 // Table_Main: a static client-side snapshot of the table Plans. Rows live in memory in
 // stored order (by ID) with a sort permutation on top; one current record; three states.
 // Post and Delete write through to the file, in a transaction, before they return; a
-// failed write changes neither the file nor the snapshot.
+// failed write changes neither the file nor the snapshot. They write a stored row only
+// while the file still holds it as the snapshot has it (read, or written by us since);
+// otherwise they throw RowChangedElsewhere.
 class TTable final : public QObject {
     Q_OBJECT
 public:
     enum State { Browse, EditState, InsertState };
+    // What a refused write was about to do.
+    enum Attempt { Editing, Removing };
 
     explicit TTable(TConnection* connection, QObject* parent = nullptr);
     ~TTable() override;
@@ -78,8 +93,18 @@ public:
     void Edit();
     void Post();
     void Cancel();
-    void Delete(); // empty table: TarvikError "Cannot perform this operation on an empty dataset"
+    // The current record, also while editing; empty table: TarvikError "Cannot perform
+    // this operation on an empty dataset". A row another writer deleted already counts as
+    // deleted.
+    void Delete();
+    // As Delete, but a row another writer changed stays, still current, and no error is
+    // raised; true when the row was deleted. For walks that delete what still matches.
+    bool DeleteIfUnchanged();
     void Refresh();
+    // Reads the rows again if another connection (another instance of the program) has
+    // written the file since they were read, keeping the current record by its ID; true
+    // when it did. While browsing only: a record being edited stays as it is.
+    bool followFile();
     void First();
     void Next();
     // Puts the current record into editing, runs changes on its fields and posts them. A
@@ -88,7 +113,8 @@ public:
     void Amend(const std::function<void()>& changes);
     // Runs steps (a walk of Delete, Next, Post...) as one transaction, with the views told
     // once at the end. If a step fails, nothing of it stays: the file is rolled back and
-    // the rows are read again, so the snapshot still equals the file.
+    // the rows are read again, so the snapshot still equals the file. Rows are read again
+    // as well when another writer has changed the file meanwhile.
     void Batch(const std::function<void()>& steps);
 
     int RecordCount() const;
@@ -142,6 +168,8 @@ private:
     void writePending();
     void storeInsert();
     void storeEdit();
+    bool removeCurrent(bool refuseChanged);
+    [[noreturn]] void refuse(PlansRows::Outcome outcome, Attempt attempt);
     void leaveEditing();
     void moveTo(int position);
 
