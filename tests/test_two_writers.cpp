@@ -8,6 +8,7 @@
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "reminders/ReminderWatch.h"
+#include "reminders/TForm_Remainder.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Timer.h"
@@ -351,6 +352,29 @@ private slots:
         QCOMPARE(Form_Main->DBGrid_Main->model()->rowCount(), left.size());
         if (!deleted)
             QCOMPARE(plan(session.table()), QStringLiteral("от A"));
+    }
+
+    // The reminder dialog closes: it no longer shows the task as the file holds it.
+    void reminderAnsweredAfterTheOtherInstanceChangedTheTask() {
+        WindowSession session(at(2026, 12, 8, 14, 3, 58));
+        QVERIFY(session.openShown({{"позвонить", at(2026, 12, 8), at(2026, 12, 8, 14, 0)}}));
+        const auto a = openDataModule(session.program().databasePath());
+        int showings = 0;
+        whenModal([&](QWidget*) {
+            ++showings;
+            rename(a->Table_Main, "позвонить вечером");
+            Form_Remainder->BitBtn1->click();
+        });
+        Form_Main->Watch->Timer1Timer();
+        QVERIFY(!modalHelperFailed());
+        QCOMPARE(showings, 1);
+        QVERIFY(!Form_Remainder->isVisible());
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(MessageBox::shown().at(0).text.contains("изменили в другой"));
+        QCOMPARE(session.program().column(QStringLiteral("Reminder")),
+                 QList<QVariant>{"2026-12-08 14:00:00"});
+        QCOMPARE(plan(session.table()), QStringLiteral("позвонить вечером"));
+        QVERIFY(Form_Main->Timer1->Enabled());
     }
 
     // Within a tick of the watch, without taking the focus; never while a dialog is up.
