@@ -5,9 +5,13 @@
 #include "toolkit/Clock.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 
 #include <sqlite3.h>
 #include <stdexcept>
+#include <sys/fsuid.h>
+#include <unistd.h>
 
 namespace {
 
@@ -64,7 +68,11 @@ QString TempProgram::configHome() const {
 }
 
 QList<qint64> TempProgram::insert(const QList<TaskRow>& rows) const {
-    Db db(databasePath());
+    return insertInto(databasePath(), rows);
+}
+
+QList<qint64> TempProgram::insertInto(const QString& databasePath, const QList<TaskRow>& rows) {
+    Db db(databasePath);
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(db.handle,
                        "INSERT INTO Plans (Reminder, Date, Plan, Comments, Completed) "
@@ -121,6 +129,12 @@ int TempProgram::rowCount() const {
     return int(column(QStringLiteral("ID")).size());
 }
 
+void keepWriteAheadLog(const QString& databasePath) {
+    Db db(databasePath);
+    if (sqlite3_exec(db.handle, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw std::runtime_error("cannot switch the test database to WAL");
+}
+
 ForeignLock::ForeignLock(const QString& databasePath) {
     if (sqlite3_open(databasePath.toUtf8().constData(), &m_db) != SQLITE_OK ||
         sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) != SQLITE_OK)
@@ -130,6 +144,59 @@ ForeignLock::ForeignLock(const QString& databasePath) {
 ForeignLock::~ForeignLock() {
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(m_db);
+}
+
+OrdinaryUser::OrdinaryUser() {
+    if (geteuid() != 0)
+        return; // an ordinary user already
+    constexpr uid_t nobody = 65534;
+    setfsgid(nobody);
+    setfsuid(nobody);
+    m_switched = true;
+    // setfsuid() answers with the identity before the call: asking again tells if it took.
+    if (int(setfsuid(nobody)) != int(nobody))
+        throw std::runtime_error("cannot act as an ordinary user");
+}
+
+OrdinaryUser::~OrdinaryUser() {
+    if (!m_switched)
+        return;
+    setfsuid(0);
+    setfsgid(0);
+}
+
+void openToEveryone(const QString& path) {
+    const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                     QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
+                     QFile::ExeOther;
+    QFile::setPermissions(path, all);
+    QDirIterator below(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                       QDirIterator::Subdirectories);
+    while (below.hasNext())
+        QFile::setPermissions(below.next(), all);
+}
+
+QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        return file.readAll();
+    QStringList names;
+    QDirIterator below(path, QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden,
+                       QDirIterator::Subdirectories);
+    while (below.hasNext())
+        names << below.next().mid(path.size());
+    names.sort();
+    QByteArray all;
+    for (const QString& name : names)
+        all += name.toUtf8() + '\0' + contentOf(path + name) + '\0';
+    return all;
+}
+
+QStringList entriesOf(const QString& folder) {
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                               QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
 }
 
 FixedClock::FixedClock(const QDateTime& moment) {

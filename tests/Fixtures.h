@@ -41,6 +41,7 @@ public:
     QList<qint64> insert(const QList<TaskRow>& rows) const;
     // Runs SQL straight on the file, as another program would; false when it fails.
     bool exec(const QString& sql) const;
+    static QList<qint64> insertInto(const QString& databasePath, const QList<TaskRow>& rows);
     // Reads one column of every row, in ID order, straight from the file.
     QList<QVariant> column(const QString& field) const;
     int rowCount() const;
@@ -50,6 +51,9 @@ private:
     QByteArray m_oldConfigHome;
     bool m_hadConfigHome;
 };
+
+// Makes the file keep a write-ahead log, as files written by the program may.
+void keepWriteAheadLog(const QString& databasePath);
 
 // Another connection holding the file's write lock while the object lives, as a second
 // instance in the middle of a write would.
@@ -63,6 +67,28 @@ public:
 private:
     struct sqlite3* m_db = nullptr;
 };
+
+// File access as an ordinary user (nobody) while the object lives, so that permission bits
+// hold when the tests run as root too, who may otherwise read and write everything. Only
+// this thread is affected. The folders a test uses must be opened to everyone first.
+class OrdinaryUser final {
+public:
+    OrdinaryUser();
+    ~OrdinaryUser();
+    OrdinaryUser(const OrdinaryUser&) = delete;
+    OrdinaryUser& operator=(const OrdinaryUser&) = delete;
+
+private:
+    bool m_switched = false;
+};
+// Lets everyone read, write and enter path and everything below it.
+void openToEveryone(const QString& path);
+
+// The bytes of a file, or of every file below a folder with their names, to compare a
+// file or folder before and after something that must leave it alone.
+QByteArray contentOf(const QString& path);
+// The names in a folder, to see that nothing was made there.
+QStringList entriesOf(const QString& folder);
 
 // The clock fixed at a moment while the object lives.
 class FixedClock final {

@@ -10,6 +10,7 @@
 #include "store/TDataModule_Main.h"
 #include "toolkit/Appearance.h"
 #include "toolkit/Error.h"
+#include "toolkit/MessageBox.h"
 #include "toolkit/UserLocale.h"
 
 #include <QApplication>
@@ -18,7 +19,10 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QMenu>
+#include <QRandomGenerator>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -52,7 +56,69 @@ protected:
     }
 };
 
+// How a damaged settings store lies where the program looks for it.
+enum class Shape { File, Folder, FolderWithFile, Link, Fifo, NoRead, NoWrite, LockedFolder };
+// What start-up makes of it.
+enum class Outcome {
+    Quiet,     // nothing worth a word: fresh settings in its place
+    Replaced,  // moved aside, fresh settings written, said once
+    Carried,   // moved aside, its values carried into a fresh file, said once
+    LeftAlone, // cannot be moved: left in place for the run, said
+};
+
+// A sound store as the program writes it; the test puts its program folder in for @.
+const QByteArray soundStore = "[Software]\nTarvik\\Index=Plan\nTarvik\\Path=@\n";
+
+QByteArray randomBytes(int size) {
+    QRandomGenerator random(7);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char& byte : bytes)
+        byte = char(random.bounded(256));
+    return bytes;
+}
+
+void writeFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), content.size());
+}
+
+void makeStore(Shape shape, const QByteArray& content) {
+    const QString path = Settings::storePath();
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    switch (shape) {
+    case Shape::Folder:
+        QVERIFY(QDir().mkpath(path));
+        break;
+    case Shape::FolderWithFile:
+        QVERIFY(QDir().mkpath(path));
+        writeFile(path + QStringLiteral("/kept"), content);
+        break;
+    case Shape::Link:
+        QVERIFY(QFile::link(path + QStringLiteral(".nowhere"), path));
+        break;
+    case Shape::Fifo:
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0666), 0);
+        break;
+    default:
+        writeFile(path, content);
+    }
+}
+
+// What stands where the store was: its bytes, or what kind of thing it is.
+QByteArray snapshotOf(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return "link to " + info.symLinkTarget().toUtf8();
+    if (!info.isFile() && !info.isDir())
+        return "not a file";
+    return contentOf(path);
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Shape)
+Q_DECLARE_METATYPE(Outcome)
 
 class StartupTest : public QObject {
     Q_OBJECT
@@ -79,13 +145,18 @@ private slots:
         executable = program->folder() + QStringLiteral("Quenlor");
         QFile exe(executable);
         QVERIFY(exe.open(QIODevice::WriteOnly));
+        MessageBox::setTestMode(true);
     }
 
     void cleanup() {
-        Instances::destroy();
+        stop();
         UserLocale::reset();
+        MessageBox::setTestMode(false);
         program.reset();
     }
+
+    // All that start-up made goes again, as at the end of a run.
+    void stop() { Instances::destroy(); }
 
     void firstRunWritesPathAndVersion() {
         program->insert({{QStringLiteral("Бета"), at(2026, 12, 8)},
@@ -189,11 +260,157 @@ private slots:
     void connectionStringIsBuiltPieceByPiece() {
         const QString text = Startup::connectionString(QStringLiteral("/opt/Tarvik/"));
         QVERIFY(text.startsWith(QStringLiteral(
-            "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=/opt/Tarvik//Plans.mdb;"
+            "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=\"/opt/Tarvik//Plans.mdb\";"
             "Mode=Share Deny None;Extended Properties=\"\";")));
         QVERIFY(text.endsWith(QStringLiteral(";Jet OLEDB:SFP=False")));
         QCOMPARE(text.count(';'), 17);
         QVERIFY(!text.contains(QStringLiteral("; ")));
+    }
+
+    // Any name a folder may have opens the Plans.mdb in that folder, not one beside it
+    // that a part of the name happens to spell.
+    void everyFolderNameOpensItsOwnFile_data() {
+        QTest::addColumn<QString>("name");
+        for (const char* name :
+             {"Backup;Data Source=old", "Backup;Data Source=\"old\"", "x;Mode=Share Exclusive",
+              "p;Password=secret", "p;Jet OLEDB:Database Password=1", "a\"b", "\"quoted\"", "\"",
+              "trailing;", ";leading", "a;;b=c", " spaced out ", "Мои задачи; «дом»", "'single'",
+              "=", "end\";Mode=x;\"", "100% #1?", "a%20b"})
+            QTest::newRow(name) << QString::fromUtf8(name);
+    }
+
+    void everyFolderNameOpensItsOwnFile() {
+        QFETCH(QString, name);
+        const QString folder = program->folder() + name + QDir::separator();
+        QVERIFY(QDir().mkpath(folder));
+        Schema::createDatabase(folder + QStringLiteral("Plans.mdb"));
+        TempProgram::insertInto(folder + QStringLiteral("Plans.mdb"), {{name, at(2026, 1, 1)}});
+        // A log-keeping file is first read through SQLite's URI form of the name.
+        keepWriteAheadLog(folder + QStringLiteral("Plans.mdb"));
+        // The files the name's pieces would point at, were they read as keys.
+        for (const QString& decoy : {QStringLiteral("Backup"), QStringLiteral("old"),
+                                     QStringLiteral("p"), QStringLiteral("x")})
+            if (!QFileInfo::exists(program->folder() + decoy))
+                QFile::copy(program->databasePath(), program->folder() + decoy);
+        program->insert({{QStringLiteral("чужая"), at(2026, 1, 1)}});
+        writeValue("Path", folder);
+        start();
+        QCOMPARE(titles(), QStringList{name});
+    }
+
+    // A Plans.mdb this user may not write opens for reading; start-up says so once, in
+    // Russian, and the tasks are there.
+    void readOnlyDatabaseIsAnnouncedOnce() {
+        program->insert({{QStringLiteral("задача"), at(2026, 1, 1)}});
+        openToEveryone(program->folder());
+        QVERIFY(
+            QFile::setPermissions(program->databasePath(), QFile::ReadOwner | QFile::ReadOther));
+        {
+            OrdinaryUser user;
+            start();
+        }
+        QCOMPARE(titles(), QStringList{"задача"});
+        QVERIFY(DataModule_Main->Connection.readOnly());
+        QCOMPARE(MessageBox::shown().size(), 1);
+        const QString text = MessageBox::shown().first().text;
+        QVERIFY2(text.contains(QStringLiteral("только для чтения")) &&
+                     text.contains(program->databasePath()),
+                 qPrintable(text));
+    }
+
+    void damagedSettingsAreKeptAndReplaced_data() {
+        QTest::addColumn<Shape>("shape");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<Outcome>("outcome");
+        const QByteArray valid = soundStore;
+        QByteArray withNul = valid;
+        withNul.insert(12, '\0');
+        QByteArray huge = valid;
+        while (huge.size() < (3 << 20))
+            huge += "Filler\\Line=" + QByteArray(100, 'x') + '\n';
+        QByteArray utf16("\xff\xfe", 2);
+        for (const QChar c : QString::fromUtf8(valid))
+            utf16 += QByteArray(reinterpret_cast<const char*>(&c), 2);
+
+        QTest::newRow("empty") << Shape::File << QByteArray() << Outcome::Quiet;
+        QTest::newRow("binary") << Shape::File << randomBytes(3000) << Outcome::Replaced;
+        QTest::newRow("zeros") << Shape::File << QByteArray(4096, '\0') << Outcome::Replaced;
+        QTest::newRow("a line without '='")
+            << Shape::File << QByteArray("hello") << Outcome::Replaced;
+        QTest::newRow("section left open")
+            << Shape::File << QByteArray("[Software\\Tarvik\nPath=/x/\n") << Outcome::Replaced;
+        QTest::newRow("cut in a key")
+            << Shape::File << valid.left(valid.indexOf("Path") + 2) << Outcome::Replaced;
+        QTest::newRow("a NUL byte") << Shape::File << withNul << Outcome::Replaced;
+        QTest::newRow("huge") << Shape::File << huge << Outcome::Replaced;
+        QTest::newRow("UTF-16") << Shape::File << utf16 << Outcome::Replaced;
+        QTest::newRow("Windows-1251")
+            << Shape::File << QByteArray("[Software]\nTarvik\\Path=/\xcc\xee\xe8/\n")
+            << Outcome::Replaced;
+        QTest::newRow("a folder") << Shape::Folder << QByteArray() << Outcome::Replaced;
+        QTest::newRow("a folder with a file")
+            << Shape::FolderWithFile << valid << Outcome::Replaced;
+        QTest::newRow("a link to nothing") << Shape::Link << QByteArray() << Outcome::Replaced;
+        QTest::newRow("a pipe") << Shape::Fifo << QByteArray() << Outcome::Replaced;
+        QTest::newRow("no read permission") << Shape::NoRead << valid << Outcome::Replaced;
+        QTest::newRow("no write permission") << Shape::NoWrite << valid << Outcome::Carried;
+        QTest::newRow("folder locked, sound file")
+            << Shape::LockedFolder << valid << Outcome::LeftAlone;
+        QTest::newRow("folder locked, binary")
+            << Shape::LockedFolder << randomBytes(3000) << Outcome::LeftAlone;
+    }
+
+    // Settings the program cannot read or write never keep it from starting. The file is
+    // kept byte for byte (beside, under another name, or where it was when it cannot be
+    // moved), fresh settings are written, and the user hears of it once.
+    void damagedSettingsAreKeptAndReplaced() {
+        QFETCH(Shape, shape);
+        QFETCH(QByteArray, content);
+        QFETCH(Outcome, outcome);
+        program->insert({{QStringLiteral("своя"), at(2026, 1, 1)}});
+        const bool sound = content == soundStore;
+        if (sound)
+            content.replace('@', program->folder().toUtf8());
+        makeStore(shape, content);
+        const QString path = Settings::storePath();
+        const QString storeFolder = QFileInfo(path).absolutePath();
+        const QByteArray before = snapshotOf(path);
+        openToEveryone(program->folder());
+        if (shape == Shape::NoRead || shape == Shape::NoWrite)
+            QVERIFY(QFile::setPermissions(path, shape == Shape::NoRead ? QFile::Permissions()
+                                                                       : QFile::ReadOther));
+        if (shape == Shape::LockedFolder)
+            QVERIFY(QFile::setPermissions(storeFolder, QFile::ReadOther | QFile::ExeOther));
+        {
+            OrdinaryUser user;
+            start();
+        }
+        openToEveryone(program->folder());
+        QCOMPARE(titles(), QStringList{"своя"});
+        const QStringList aside =
+            QDir(storeFolder).entryList({"registry.ini.un*"}, QDir::AllEntries | QDir::System);
+        QCOMPARE(aside.size(), outcome == Outcome::Replaced || outcome == Outcome::Carried ? 1 : 0);
+        if (outcome != Outcome::Quiet)
+            QCOMPARE(snapshotOf(aside.isEmpty() ? path : storeFolder + '/' + aside.first()),
+                     before);
+        QCOMPARE(MessageBox::shown().size(), outcome == Outcome::Quiet ? 0 : 1);
+        if (outcome != Outcome::Quiet)
+            QVERIFY2(MessageBox::shown().first().text.contains(path),
+                     qPrintable(MessageBox::shown().first().text));
+        // The values of a sound file that could not be written are still in use.
+        const bool valuesRead =
+            sound && (outcome == Outcome::Carried || outcome == Outcome::LeftAlone);
+        QCOMPARE(DataModule_Main->Table_Main.IndexFieldNames(),
+                 valuesRead ? QStringLiteral("Plan") : QString());
+        if (outcome == Outcome::LeftAlone)
+            return;
+        QCOMPARE(readValue("Path"), program->folder());
+        QCOMPARE(readValue("Version"), Startup::Version);
+        // Said once: the next start finds sound settings.
+        stop();
+        MessageBox::clearShown();
+        start();
+        QVERIFY(MessageBox::shown().isEmpty());
     }
 
     void indexRestoresTheSort() {

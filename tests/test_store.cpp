@@ -118,7 +118,74 @@ QString randomTitle(QRandomGenerator& random, bool withRare) {
     return title.left(50);
 }
 
+// A file made by SQL alone, as another program (or an older one) might have made it.
+void makeDatabase(const QString& path, const char* sql) {
+    RawDb(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE).exec(sql);
+}
+
+// Damage done to a sound Plans.mdb of many rows, as disks, copies and crashes do it.
+enum class Damage { PageInside, HalfTheFile, MidPage, HeaderOnly, Empty, Text, PageCountTooLarge };
+
+constexpr qint64 pageSize = 4096;
+
+void damage(const QString& path, Damage kind) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        throw std::runtime_error("cannot damage the test database");
+    const qint64 pages = file.size() / pageSize;
+    switch (kind) {
+    case Damage::PageInside:
+        file.seek(pages / 2 * pageSize);
+        file.write(QByteArray(pageSize, char(0xA5)));
+        break;
+    case Damage::HalfTheFile:
+        file.resize(pages / 2 * pageSize);
+        break;
+    case Damage::MidPage:
+        file.resize(pages / 2 * pageSize + 1234);
+        break;
+    case Damage::HeaderOnly:
+        file.resize(100);
+        break;
+    case Damage::Empty:
+        file.resize(0);
+        break;
+    case Damage::Text:
+        file.resize(0);
+        file.write("Plans exported to text: 1. Buy milk\n");
+        break;
+    case Damage::PageCountTooLarge:
+        // The header's page count, trusted while its change counter is current.
+        file.seek(28);
+        file.write(QByteArray("\x00\x10\x00\x00", 4));
+        break;
+    }
+}
+
+// Rows enough to fill many pages, descriptions long enough to overflow some.
+void fillWithTasks(const TempProgram& program) {
+    QList<TaskRow> rows;
+    for (int index = 0; index < 600; ++index)
+        rows.append(TaskRow{QStringLiteral("Задача %1").arg(index), at(2026, 1, 1 + index % 28),
+                            QDateTime(), index % 3 == 0,
+                            QString(index % 7 == 0 ? 5000 : 100, QChar('a' + index % 26))});
+    program.insert(rows);
+}
+
+// Opens the file as start-up does; gives the error text (or "<no error>").
+QString openError(const QString& path) {
+    TDataModule_Main module;
+    module.Connection.setConnectionString(QStringLiteral("Data Source=") +
+                                          TConnection::quoted(path));
+    const QString error = errorOf([&] { module.Connection.Open(); });
+    if (module.Connection.Connected())
+        return QStringLiteral("<open>");
+    return error;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Damage)
 
 class TestStore final : public QObject {
     Q_OBJECT
@@ -767,6 +834,215 @@ private slots:
         QCOMPARE(QFile::exists(path), !content.isEmpty() || !schema.isEmpty());
         QFile after(path);
         QCOMPARE(after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray(), bytes);
+    }
+
+    // Connection strings quote the folder; a bare value, as the data module is designed
+    // with, still reads as before.
+    void dataSourceReadsQuotedAndBareValues_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("source");
+        QTest::newRow("quoted, with quotes doubled")
+            << "Provider=P;Data Source=\"/a \"\"b\"\";Mode=x/Plans.mdb\";Mode=Share Deny None"
+            << "/a \"b\";Mode=x/Plans.mdb";
+        QTest::newRow("quoted, ending in a quote") << "Data Source=\"/a/b\"\"\""
+                                                   << "/a/b\"";
+        QTest::newRow("quoted, empty") << "Data Source=\"\";Mode=M"
+                                       << "";
+        QTest::newRow("bare, ending at the next key")
+            << "Data Source=/x;y/Plans.mdb;Mode=Share Deny None"
+            << "/x;y/Plans.mdb";
+        QTest::newRow("bare, design-time name") << "Data Source=Plans.mdb"
+                                                << "Plans.mdb";
+        QTest::newRow("key in another value")
+            << "Extended Properties=\"Data Source=/wrong\";Data Source=\"/right\""
+            << "/right";
+        QTest::newRow("no data source") << "Provider=P;Mode=M" << QString();
+    }
+
+    void dataSourceReadsQuotedAndBareValues() {
+        QFETCH(QString, text);
+        QFETCH(QString, source);
+        TConnection connection;
+        connection.setConnectionString(text);
+        QCOMPARE(connection.dataSource(), source);
+        QCOMPARE(connection.dataSource().isNull(), source.isNull());
+    }
+
+    // A Plans whose ID is not the row number lets two rows share an ID or hold none, and
+    // then an edit or a delete reaches the wrong rows: such a file is refused untouched.
+    void planswithoutRowNumberIdIsRefused_data() {
+        QTest::addColumn<QByteArray>("idColumn");
+        QTest::addColumn<QString>("said"); // empty: the file is accepted
+        QTest::newRow("INTEGER PRIMARY KEY") << QByteArray("ID INTEGER PRIMARY KEY") << QString();
+        QTest::newRow("lower case, AUTOINCREMENT")
+            << QByteArray("ID integer primary key autoincrement") << QString();
+        QTest::newRow("key named apart") << QByteArray("ID INTEGER, PRIMARY KEY (ID)") << QString();
+        QTest::newRow("no key") << QByteArray("ID INTEGER") << "не входит в первичный ключ";
+        QTest::newRow("INT") << QByteArray("ID INT PRIMARY KEY") << "тип «INT»";
+        QTest::newRow("TEXT") << QByteArray("ID TEXT PRIMARY KEY") << "тип «TEXT»";
+        QTest::newRow("no type") << QByteArray("ID PRIMARY KEY") << "не указан тип";
+        QTest::newRow("DESC") << QByteArray("ID INTEGER PRIMARY KEY DESC") << "rowid";
+        QTest::newRow("two-column key")
+            << QByteArray("ID INTEGER, PRIMARY KEY (ID, Plan)") << "составной";
+        QTest::newRow("WITHOUT ROWID")
+            << QByteArray("ID INTEGER PRIMARY KEY) WITHOUT ROWID; --") << "WITHOUT ROWID";
+    }
+
+    void planswithoutRowNumberIdIsRefused() {
+        QFETCH(QByteArray, idColumn);
+        QFETCH(QString, said);
+        TempProgram program;
+        const QString path = program.folder() + QStringLiteral("Other.mdb");
+        makeDatabase(path, "CREATE TABLE Plans (Reminder TEXT, Date TEXT, Plan TEXT, Comments "
+                           "TEXT, Completed INTEGER, " +
+                               idColumn +
+                               ");"
+                               "INSERT INTO Plans (ID, Plan) VALUES (1, 'a');");
+        const QByteArray bytes = contentOf(path);
+        const QStringList entries = entriesOf(program.folder());
+        const QString error = openError(path);
+        if (said.isEmpty()) {
+            QCOMPARE(error, QStringLiteral("<open>"));
+            return;
+        }
+        QVERIFY2(error.contains(said) && error.contains('"' + path + '"') &&
+                     error.contains(QStringLiteral("INTEGER PRIMARY KEY")),
+                 qPrintable(error));
+        QCOMPARE(contentOf(path), bytes);
+        QCOMPARE(entriesOf(program.folder()), entries);
+    }
+
+    void viewNamedPlansIsRefused() {
+        TempProgram program;
+        const QString path = program.folder() + QStringLiteral("Other.mdb");
+        makeDatabase(path, "CREATE TABLE T (Reminder, Date, Plan, ID INTEGER PRIMARY KEY, "
+                           "Comments, Completed); CREATE VIEW Plans AS SELECT * FROM T;");
+        const QString error = openError(path);
+        QVERIFY2(error.contains(QStringLiteral("не таблица")), qPrintable(error));
+    }
+
+    // A damaged file fails before anything is written to it or made beside it, with the
+    // file named, in Russian; it stays byte for byte as it was.
+    void damagedFileIsLeftAsItWas_data() {
+        QTest::addColumn<Damage>("kind");
+        QTest::addColumn<bool>("logKeeping"); // the file keeps a write-ahead log
+        for (bool log : {false, true}) {
+            const char* mode = log ? ", log-keeping" : "";
+            QTest::addRow("page inside%s", mode) << Damage::PageInside << log;
+            QTest::addRow("half the file%s", mode) << Damage::HalfTheFile << log;
+            QTest::addRow("cut inside a page%s", mode) << Damage::MidPage << log;
+            QTest::addRow("header only%s", mode) << Damage::HeaderOnly << log;
+            QTest::addRow("page count too large%s", mode) << Damage::PageCountTooLarge << log;
+        }
+        QTest::newRow("empty") << Damage::Empty << false;
+        QTest::newRow("text") << Damage::Text << false;
+    }
+
+    void damagedFileIsLeftAsItWas() {
+        QFETCH(Damage, kind);
+        QFETCH(bool, logKeeping);
+        TempProgram program;
+        fillWithTasks(program);
+        if (logKeeping)
+            QVERIFY(RawDb(program.databasePath()).exec("PRAGMA journal_mode=WAL"));
+        damage(program.databasePath(), kind);
+        const QByteArray bytes = contentOf(program.databasePath());
+        const QStringList entries = entriesOf(program.folder());
+
+        const QString error = openError(program.databasePath());
+        QVERIFY2(error.startsWith(QStringLiteral("Файл базы данных \"") + program.databasePath() +
+                                  QStringLiteral("\" повреждён")),
+                 qPrintable(error));
+        // What was found wrong follows on a line of its own.
+        QVERIFY2(!error.section('\n', 1).trimmed().isEmpty(), qPrintable(error));
+        QCOMPARE(contentOf(program.databasePath()), bytes);
+        QCOMPARE(entriesOf(program.folder()), entries);
+    }
+
+    // What a crash leaves: a log beside the file. A sound file opens with the logged
+    // change in it; a damaged one is refused, and the log is neither copied into it on the
+    // way out nor changed.
+    void crashLogBesideTheFile_data() {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("sound file") << false;
+        QTest::newRow("damaged file") << true;
+    }
+
+    void crashLogBesideTheFile() {
+        QFETCH(bool, damaged);
+        TempProgram program;
+        fillWithTasks(program);
+        const QString crashed = program.folder() + QStringLiteral("crashed/");
+        const QString path = crashed + QStringLiteral("Plans.mdb");
+        QVERIFY(QDir().mkpath(crashed));
+        {
+            RawDb writer(program.databasePath());
+            QVERIFY(writer.exec("PRAGMA journal_mode=WAL"));
+            QVERIFY(writer.exec("UPDATE Plans SET Plan = 'после' WHERE ID = 1"));
+            for (const char* suffix : {"", "-wal", "-shm"})
+                QVERIFY(QFile::copy(program.databasePath() + suffix, path + suffix));
+        }
+        if (!damaged) {
+            auto module = openDataModule(path);
+            module->Table_Main.First();
+            QCOMPARE(plan(module->Table_Main), QStringLiteral("после"));
+            QCOMPARE(module->Table_Main.RecordCount(), 600);
+            return;
+        }
+        damage(path, Damage::PageInside);
+        const QByteArray bytes = contentOf(path);
+        const QByteArray log = contentOf(path + QStringLiteral("-wal"));
+        const QStringList entries = entriesOf(crashed);
+        const QString error = openError(path);
+        QVERIFY2(error.contains(QStringLiteral("повреждён")), qPrintable(error));
+        QCOMPARE(contentOf(path), bytes);
+        QCOMPARE(contentOf(path + QStringLiteral("-wal")), log);
+        // The -shm is SQLite's scratch index of the log, rebuilt by whoever reads it.
+        QCOMPARE(entriesOf(crashed), entries);
+    }
+
+    // A file or folder this user may not write: the tasks are read, every write fails,
+    // and nothing is written or made beside the file.
+    void unwritableFileOrFolderOpensForReading_data() {
+        QTest::addColumn<bool>("folderLocked");
+        QTest::addColumn<bool>("logKeeping");
+        QTest::newRow("file") << false << false;
+        QTest::newRow("folder") << true << false;
+        QTest::newRow("file, log-keeping") << false << true;
+        QTest::newRow("folder, log-keeping") << true << true;
+    }
+
+    void unwritableFileOrFolderOpensForReading() {
+        QFETCH(bool, folderLocked);
+        QFETCH(bool, logKeeping);
+        TempProgram program;
+        program.insert(titled({"a", "b"}));
+        if (logKeeping)
+            QVERIFY(RawDb(program.databasePath()).exec("PRAGMA journal_mode=WAL"));
+        openToEveryone(program.folder());
+        const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        const auto enterable = readable | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(folderLocked ? program.folder() : program.databasePath(),
+                                      folderLocked ? enterable : readable));
+        const QByteArray bytes = contentOf(program.databasePath());
+        const QStringList entries = entriesOf(program.folder());
+        {
+            OrdinaryUser user;
+            auto module = openDataModule(program.databasePath());
+            QVERIFY(module->Connection.readOnly());
+            TTable& table = module->Table_Main;
+            QCOMPARE(plansInOrder(table), (QStringList{"a", "b"}));
+            table.Edit();
+            setPlan(table, QStringLiteral("A"));
+            QVERIFY(errorOf([&] { table.Post(); }) != QStringLiteral("<no error>"));
+            table.Cancel();
+            QVERIFY(errorOf([&] { table.Delete(); }) != QStringLiteral("<no error>"));
+            QCOMPARE(table.RecordCount(), 2);
+        }
+        openToEveryone(program.folder());
+        QCOMPARE(contentOf(program.databasePath()), bytes);
+        QCOMPARE(entriesOf(program.folder()), entries);
+        QVERIFY(!openDataModule(program.databasePath())->Connection.readOnly());
     }
 
     void connectionStringAsStartUpBuildsIt() {

@@ -21,4 +21,12 @@ void remove(const QString& key, const QString& name);
 
 // Where the INI store lives (not used on Windows).
 QString storePath();
+
+// Run once by start-up before it reads anything. A store file the program cannot read
+// (not a file, far too large, binary, not UTF-8, not INI) or cannot write is moved aside
+// under another name, byte for byte, and a fresh file takes its place, holding the old
+// values when they could be read. When the file cannot even be moved, the store is left
+// alone for this run: values read as empty and writes are dropped. Returns what the user
+// is told, once; empty when the store was fine.
+QString recoverStore();
 } // namespace Settings

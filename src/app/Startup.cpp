@@ -4,8 +4,10 @@
 #include "app/Instances.h"
 #include "app/Settings.h"
 #include "main_window/TForm_Main.h"
+#include "store/PlansFile.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/Guarded.h"
+#include "toolkit/MessageBox.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -34,6 +36,22 @@ void restoreSort(const QString& sortValue) {
     if (std::all_of(names.cbegin(), names.cend(),
                     [](const QString& name) { return fieldIndex(name) >= 0; }))
         DataModule_Main->Table_Main.setIndexFieldNames(sortValue);
+}
+
+// Start-up's news that must not wait for a failure: each told once, before the main window
+// is shown.
+void announce(const QStringList& notices) {
+    for (const QString& notice : notices)
+        MessageBox::inform(nullptr, ApplicationTitle, notice);
+}
+
+QString readOnlyNotice(const TConnection& connection) {
+    if (!connection.readOnly())
+        return QString();
+    return QStringLiteral("Файл базы данных \"%1\" открыт только для чтения: нет права записи в "
+                          "файл или в его папку. Задачи показаны, но изменить их не удастся, пока "
+                          "запись не будет разрешена.")
+        .arg(PlansFile::shown(connection.dataSource()));
 }
 
 void restoreAutoRun() {
@@ -78,22 +96,27 @@ QString connectionString(const QString& programFolder) {
         "Jet OLEDB:New Database Password=\"\";Jet OLEDB:Create System Database=False;"
         "Jet OLEDB:Encrypt Database=False;Jet OLEDB:Don't Copy Locale on Compact=False;"
         "Jet OLEDB:Compact Without Replica Repair=False;Jet OLEDB:SFP=False";
+    // Quoted, so that no folder name, however it is spelt, can end the value early.
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=") +
-           programFolder + QDir::separator() + QStringLiteral("Plans.mdb") +
+           TConnection::quoted(programFolder + QDir::separator() + QStringLiteral("Plans.mdb")) +
            QString::fromLatin1(parameters);
 }
 
 void start(const Options& options) {
     showSplash(options.splashMsecs);
+    QStringList notices{Settings::recoverStore()};
     const Places places = findPlaces(options.executablePath);
     stampVersion();
     ErrorReport::setCaption(ApplicationTitle);
     Instances::createMainWindow();
     Form_Main->setExecutablePath(options.executablePath);
     Instances::openDataModule(connectionString(places.programFolder));
+    notices << readOnlyNotice(DataModule_Main->Connection);
     restoreAutoRun();
     restoreSort(places.sortValue);
     Instances::createDialogs();
+    notices.removeAll(QString());
+    announce(notices);
 }
 
 void showMainWindow() {

@@ -1,18 +1,17 @@
 #include "store/TConnection.h"
 
 #include "store/DatabaseMessages.h"
+#include "store/PlansFile.h"
 #include "store/Statement.h"
 #include "toolkit/Error.h"
 
 #include <QDir>
-#include <QSet>
 #include <QStringList>
+#include <QUrl>
 
 #include <sqlite3.h>
 
 namespace {
-
-const QString dataSourceKey = QStringLiteral("Data Source=");
 
 // Every key the connection string may carry. The data source ends at the ';' that
 // starts one of them, so a folder name holding ';' still works.
@@ -42,7 +41,9 @@ const QStringList& knownKeys() {
     return keys;
 }
 
-qsizetype valueEnd(const QString& text, qsizetype from) {
+// An unquoted value ends at the ';' that starts a known key, so a folder name holding ';'
+// in a string written before values were quoted still works.
+qsizetype unquotedEnd(const QString& text, qsizetype from) {
     qsizetype end = text.size();
     for (const QString& key : knownKeys()) {
         const qsizetype at = text.indexOf(';' + key + '=', from, Qt::CaseInsensitive);
@@ -52,23 +53,61 @@ qsizetype valueEnd(const QString& text, qsizetype from) {
     return end;
 }
 
-QString unquoted(const QString& value) {
-    if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
-        return value.mid(1, value.size() - 2);
-    return value;
+// The value that starts at from, and where the next key starts. A quoted value runs to
+// the quote that is not doubled and may hold ';', '=' and doubled quotes.
+std::pair<QString, qsizetype> valueAt(const QString& text, qsizetype from) {
+    if (!text.mid(from).startsWith('"')) {
+        const qsizetype end = unquotedEnd(text, from);
+        return {text.mid(from, end - from), end + 1};
+    }
+    QString value = QLatin1String("");
+    qsizetype at = from + 1;
+    for (; at < text.size(); ++at) {
+        if (text[at] != '"') {
+            value += text[at];
+        } else if (at + 1 < text.size() && text[at + 1] == '"') {
+            value += '"';
+            ++at;
+        } else {
+            break;
+        }
+    }
+    const qsizetype next = text.indexOf(';', at);
+    return {value, next < 0 ? text.size() : next + 1};
 }
 
-const char* const requiredColumns[] = {"Reminder", "Date", "Plan", "ID", "Comments", "Completed"};
-
-// The file as messages name it: a doubled separator, as start-up writes it, is the same
-// file and is shown once.
-QString shown(const QString& path) {
-    return QDir::toNativeSeparators(QDir::cleanPath(path));
+// The value of key in a "key=value;key=value" string; a null string when it is missing.
+QString valueOf(const QString& text, const QString& key) {
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype equals = text.indexOf('=', at);
+        if (equals < 0)
+            break;
+        const auto [value, next] = valueAt(text, equals + 1);
+        if (text.mid(at, equals - at).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return value;
+        at = next;
+    }
+    return QString();
 }
 
-[[noreturn]] void cannotOpen(const QString& path, const QString& reason) {
-    throw TarvikError(
-        QStringLiteral("Не удалось открыть базу данных \"%1\": %2").arg(shown(path), reason));
+// SQLite's name for the file. The immutable form reads it without locks and without the
+// -wal and -shm files a log-keeping database otherwise gets beside it.
+QByteArray sqliteName(const QString& path, TConnection::Access access) {
+    if (access != TConnection::Immutable)
+        return path.toUtf8();
+    return QUrl::fromLocalFile(QDir::cleanPath(path)).toEncoded() + "?immutable=1";
+}
+
+int openFlags(TConnection::Access access) {
+    // Never SQLITE_OPEN_CREATE: a missing file is an error, not a new empty database.
+    switch (access) {
+    case TConnection::ReadWrite:
+        return SQLITE_OPEN_READWRITE;
+    case TConnection::ReadOnly:
+        return SQLITE_OPEN_READONLY;
+    default:
+        return SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+    }
 }
 
 } // namespace
@@ -87,31 +126,59 @@ void TConnection::setConnectionString(const QString& text) {
 }
 
 QString TConnection::dataSource() const {
-    const qsizetype at = m_connectionString.indexOf(dataSourceKey, 0, Qt::CaseInsensitive);
-    if (at < 0)
-        return QString();
-    const qsizetype from = at + dataSourceKey.size();
-    return unquoted(m_connectionString.mid(from, valueEnd(m_connectionString, from) - from));
+    return valueOf(m_connectionString, QStringLiteral("Data Source"));
 }
 
+QString TConnection::quoted(const QString& value) {
+    QString text = value;
+    return '"' + text.replace('"', QStringLiteral("\"\"")) + '"';
+}
+
+// Nothing is written to the file, and nothing made beside it, until it has been read
+// whole and found sound: a damaged file is left exactly as it was.
 void TConnection::Open() {
     if (Connected())
         return;
     const QString path = dataSource();
-    openHandle(path);
+    const PlansFile::Facts facts = PlansFile::inspect(path);
+    // Reading a log-keeping file through an ordinary connection makes its -wal and -shm, so
+    // when nobody is using it, it is read through an immutable one first.
+    const bool readAhead = facts.walMode && !facts.logBeside;
+    if (readAhead) {
+        TConnection reader;
+        reader.openHandle(path, Immutable);
+        PlansFile::verify(reader.m_db, path);
+    }
+    openHandle(path, accessFor(facts));
+    prepareOrLeave(path, readAhead);
+}
+
+TConnection::Access TConnection::accessFor(const PlansFile::Facts& facts) {
+    m_readOnly = facts.readOnly;
+    if (!facts.readOnly)
+        return ReadWrite;
+    // A read-only reader of a log-keeping file needs its -shm, which only a writer makes.
+    return facts.walMode && !facts.shmBeside ? Immutable : ReadOnly;
+}
+
+void TConnection::prepareOrLeave(const QString& path, bool readAhead) {
     try {
-        checkTable(path);
-        useRollbackJournal();
+        if (!readAhead)
+            PlansFile::verify(m_db, path);
+        m_readOnly = m_readOnly || sqlite3_db_readonly(m_db, "main") == 1;
+        if (!m_readOnly)
+            useRollbackJournal();
     } catch (...) {
+        // The last connection to a log-keeping file would copy the log into it on close.
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
         Close();
         throw;
     }
 }
 
-void TConnection::openHandle(const QString& path) {
-    // Never SQLITE_OPEN_CREATE: a missing file is an error, not a new empty database.
+void TConnection::openHandle(const QString& path, Access access) {
     const int result =
-        sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_open_v2(sqliteName(path, access).constData(), &m_db, openFlags(access), nullptr);
     if (result == SQLITE_OK) {
         sqlite3_busy_timeout(m_db, m_busyTimeout);
         return;
@@ -120,26 +187,7 @@ void TConnection::openHandle(const QString& path) {
         m_db ? sqlite3_extended_errcode(m_db) : result,
         QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(result)));
     Close();
-    cannotOpen(path, reason);
-}
-
-// Reading the schema is the first access to the file, so a file that is not a database
-// fails here too, without anything written to it.
-void TConnection::checkTable(const QString& path) {
-    QSet<QString> columns;
-    try {
-        Statement columnList(*this, "PRAGMA table_info(Plans)");
-        while (columnList.step())
-            columns.insert(columnList.text(1).toCaseFolded());
-    } catch (const TarvikError& error) {
-        cannotOpen(path, error.text());
-    }
-    for (const char* column : requiredColumns)
-        if (!columns.contains(QString::fromLatin1(column).toCaseFolded()))
-            throw TarvikError(QStringLiteral("В базе данных \"%1\" нет таблицы Plans или одного из "
-                                             "её столбцов (Reminder, Date, Plan, ID, Comments, "
-                                             "Completed)")
-                                  .arg(shown(path)));
+    PlansFile::cannotOpen(path, reason);
 }
 
 // A rollback journal puts every committed write into Plans.mdb itself before the commit
@@ -170,6 +218,7 @@ bool TConnection::inTransaction() const {
 void TConnection::Close() {
     sqlite3_close_v2(m_db);
     m_db = nullptr;
+    m_readOnly = false;
 }
 
 void TConnection::setBusyTimeout(int msecs) {

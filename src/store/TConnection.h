@@ -3,9 +3,13 @@
 #include <QString>
 
 struct sqlite3;
+namespace PlansFile {
+struct Facts;
+}
 
 // The database connection. Opens an existing Plans.mdb only, never creates one, and
-// checks that it is a database holding the table Plans with its six columns. Other
+// writes nothing to it before it has been read whole and found sound (PlansFile.h). A file
+// or folder that cannot be written is opened for reading only. Other
 // processes may use the same file at the same time; a write that meets their lock
 // waits up to the busy timeout, short enough not to freeze the window for long. Every
 // committed write is in the file itself when the commit returns, and closing leaves
@@ -20,12 +24,19 @@ public:
 
     QString ConnectionString() const { return m_connectionString; }
     void setConnectionString(const QString& text);
-    // The Data Source named by the connection string.
+    // The Data Source named by the connection string: in double quotes with quotes inside
+    // doubled, or (as the data module is designed) bare.
     QString dataSource() const;
+    // A value as connection strings quote it: in double quotes, a quote inside doubled.
+    static QString quoted(const QString& value);
 
     void Open(); // throws TarvikError
     void Close();
     bool Connected() const { return m_db != nullptr; }
+    // The file or its folder cannot be written: the tasks can be read, every write fails.
+    bool readOnly() const { return m_readOnly; }
+
+    enum Access { ReadWrite, ReadOnly, Immutable };
 
     void setBusyTimeout(int msecs); // default 2000
     sqlite3* handle() const { return m_db; }
@@ -44,8 +55,10 @@ public:
     qint64 dataVersion() const;
 
 private:
-    void openHandle(const QString& path);
-    void checkTable(const QString& path);
+    void openHandle(const QString& path, Access access);
+    Access accessFor(const PlansFile::Facts& facts);
+    // Checks the file (unless read ahead) and sets the journal up; closes it on failure.
+    void prepareOrLeave(const QString& path, bool readAhead);
     void useRollbackJournal();
     // After the outermost COMMIT.
     void committed() noexcept;
@@ -56,6 +69,7 @@ private:
     sqlite3* m_db = nullptr;
     int m_busyTimeout = 2000;
     bool m_walHeldElsewhere = false;
+    bool m_readOnly = false;
 };
 
 template <class Body> void TConnection::transaction(Body body) {

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+struct sqlite3;
+
+// What the program makes sure of before it writes anything to a Plans.mdb: the file is a
+// database that reads whole (every page and every row), it holds the table Plans with its
+// six columns, and ID is the table's integer primary key, the row number itself. A file
+// that fails is left exactly as it was. Every failure is a TarvikError naming the file.
+namespace PlansFile {
+
+struct Facts {
+    bool walMode = false;   // the header says the file keeps a write-ahead log
+    bool logBeside = false; // a -wal lies beside it: another connection may be using it
+    bool shmBeside = false; // a -shm lies beside it
+    bool readOnly = false;  // the file or its folder cannot be written
+};
+
+// Looks at the file without SQLite: a file there must start as a database does.
+Facts inspect(const QString& path);
+// Reads the whole file through db, in one read transaction that writes nothing.
+void verify(sqlite3* db, const QString& path);
+
+// The file as messages name it: a doubled separator, as start-up writes it, is the same
+// file and is shown once.
+QString shown(const QString& path);
+[[noreturn]] void cannotOpen(const QString& path, const QString& reason);
+
+} // namespace PlansFile
