@@ -9,5 +9,5 @@ export QT_QPA_PLATFORM=offscreen
 scripts/setup.sh build
 (cd build && ctest --output-on-failure -j"$jobs")
 
-scripts/setup.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVIK_SANITIZE=ON
+scripts/setup.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVIK_SANITIZE=ON -DTARVIK_BENCH=OFF
 (cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j"$jobs")
