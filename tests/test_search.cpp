@@ -250,7 +250,7 @@ private slots:
     }
 
     // The quick search must find what the record-by-record walk finds and leave the
-    // cursor where the walk leaves it, over random tables, texts and cursor moves.
+    // cursor where the walk leaves it, over random tables, texts, cursor moves and orders.
     void agreesWithTheRecordByRecordWalk() {
         const QString letters = QStringLiteral("абвАБВёЁеЕabAB ß");
         QRandomGenerator random(8);
@@ -268,10 +268,17 @@ private slots:
         TTable& walk = walked->Table_Main;
         bool restart = true;
         for (int step = 0; step < 600; ++step) {
-            const int action = random.bounded(6);
+            const int action = random.bounded(7);
             if (action == 0) {
-                box()->setText(randomText(3));
-                restart = true;
+                // The same text again is no change, and does not restart the search.
+                const QString text = randomText(3);
+                restart = restart || text != box()->text();
+                box()->setText(text);
+            } else if (action == 6) {
+                const QString order = random.bounded(2) ? QStringLiteral("Plan") : QString();
+                table().setIndexFieldNames(order);
+                walk.setIndexFieldNames(order);
+                walk.setRecNo(table().RecNo());
             } else if (action == 1) {
                 const int position = 1 + random.bounded(titles.size());
                 table().setRecNo(position);

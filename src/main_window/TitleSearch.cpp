@@ -83,11 +83,5 @@ bool TitleMatcher::matchesWholeText(QStringView title) const {
 }
 
 int findTitle(const TTable& table, const TitleMatcher& matcher, int start) {
-    const int count = table.RecordCount();
-    for (int step = 0; step < count; ++step) {
-        const int position = (start - 1 + step) % count + 1;
-        if (matcher.matches(table.valueAt(position - 1, F_Plan).toString()))
-            return position;
-    }
-    return 0;
+    return table.findTitle(start, [&matcher](QStringView title) { return matcher.matches(title); });
 }

@@ -22,6 +22,10 @@ public:
     // keys once.
     RowOrder withFields(QList<int> fields) const;
 
+    // Starts making the rows' title order on another thread, so that the first sort by
+    // title after the rows were read only puts in place the titles changed since.
+    void prepare(const std::vector<Record>& rows);
+
     // The fields that decide the order (besides ID).
     FieldMask fields() const;
     bool less(const Record& a, const Record& b) const;

@@ -135,6 +135,7 @@ void TTable::Impl::readRows() {
     order.resize(rows.size());
     std::iota(order.begin(), order.end(), 0);
     sortAll();
+    rowOrder.prepare(rows);
 }
 
 void TTable::Impl::sortAll() {
@@ -474,6 +475,37 @@ int TTable::nextDue(int from, int last, const QDateTime& now) const {
             return position;
     }
     return -1;
+}
+
+int TTable::findTitle(int start, const std::function<bool(QStringView)>& matches) const {
+    const int count = RecordCount();
+    const auto titleAt = [this](int position) -> const QString& {
+        return d->rows[size_t(d->order[size_t(position - 1)])].plan;
+    };
+    // A next match close by is found in the grid's order without reading the rest.
+    const int nearby = count / 64;
+    for (int step = 0, position = start; step < nearby; ++step) {
+        if (matches(titleAt(position)))
+            return position;
+        position = position == count ? 1 : position + 1;
+    }
+    std::vector<char> matching(d->rows.size(), 0);
+    bool any = false;
+    for (size_t row = 0; row < d->rows.size(); ++row) {
+        matching[row] = matches(d->rows[row].plan);
+        any = any || matching[row];
+    }
+    if (!any)
+        return 0;
+    int first = 0;
+    for (int position = 1; position <= count; ++position) {
+        if (!matching[size_t(d->order[size_t(position - 1)])])
+            continue;
+        if (position >= start)
+            return position;
+        first = first != 0 ? first : position;
+    }
+    return first;
 }
 
 QVariant TTable::valueAt(int row, int field) const {

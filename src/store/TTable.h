@@ -137,6 +137,12 @@ public:
     // The first position from `from` up to `last` (1-based, in the current order, and no
     // further than RecordCount()) whose task is due at now; -1 when none is.
     int nextDue(int from, int last, const QDateTime& now) const;
+    // The first position from start (1-based) to the last, then from the first on, whose
+    // title passes matches; 0 when none does. The cursor stays. Past the first stretch of
+    // positions, the titles are read in the order memory holds them, so that a sorted
+    // table, whose titles lie scattered in memory in the grid's order, is searched about as
+    // fast as one in stored order.
+    int findTitle(int start, const std::function<bool(QStringView)>& matches) const;
 
     // For views: the stored value at 0-based position row of the current order, without
     // moving the cursor. A null QVariant for an empty field. Date-times as QDateTime,

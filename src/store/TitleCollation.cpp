@@ -276,42 +276,43 @@ void TitleCollation::fillTable() {
     }
 }
 
-const TitleCollation::Entry* TitleCollation::entryOf(char16_t unit) const {
+inline const TitleCollation::Entry* TitleCollation::entryOf(char16_t unit) const {
     const int index = tableIndex(unit);
     return index >= 0 && m_table[size_t(index)].direct ? &m_table[size_t(index)] : nullptr;
 }
 
-// Measures the key's largest size first, then writes it into room with eight spare bytes,
-// the secondary bytes with whole-word copies.
+// Looks each character up once, measuring the key's largest size, then writes it into
+// room with eight spare bytes, the secondary bytes with whole-word copies.
 bool TitleCollation::appendQuickKey(QStringView text, std::string& key) const {
+    thread_local std::vector<const Entry*> entries;
+    entries.resize(size_t(text.size()));
     size_t room = 1 + 8;
-    for (QChar character : text) {
-        const Entry* entry = entryOf(character.unicode());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const Entry* entry = entryOf(text[i].unicode());
         if (!entry)
             return false;
+        entries[size_t(i)] = entry;
         room += 5 * entry->primaryCount + entry->secondaryBytes;
     }
     const size_t start = key.size();
     key.resize(start + room);
     char* out = key.data() + start;
     std::uint32_t previous = 0;
-    for (QChar character : text) {
-        const Entry& entry = *entryOf(character.unicode());
-        for (int i = 0; i < entry.primaryCount; ++i)
-            out = writePrimary(entry.primaries[size_t(i)], entry.compressible[size_t(i)], previous,
-                               out);
-    }
+    for (const Entry* entry : entries)
+        for (int i = 0; i < entry->primaryCount; ++i)
+            out = writePrimary(entry->primaries[size_t(i)], entry->compressible[size_t(i)],
+                               previous, out);
     *out++ = levelSeparator;
-    for (QChar character : text) {
-        const Entry& entry = *entryOf(character.unicode());
-        std::memcpy(out, entry.secondary.data(), 8);
-        out += entry.secondaryBytes;
+    for (const Entry* entry : entries) {
+        std::memcpy(out, entry->secondary.data(), 8);
+        out += entry->secondaryBytes;
     }
     key.resize(size_t(out - key.data()));
     return true;
 }
 
 void TitleCollation::appendSortKey(QStringView text, std::string& key) const {
+    const std::lock_guard<std::mutex> lock(m_collatorInUse);
     key += sortKeyOf(m_collator, text);
 }
 
@@ -322,6 +323,7 @@ int TitleCollation::compare(QStringView a, QStringView b) const {
     keyB.clear();
     if (appendQuickKey(a, keyA) && appendQuickKey(b, keyB))
         return keyA.compare(keyB);
+    const std::lock_guard<std::mutex> lock(m_collatorInUse);
     const UCollationResult order =
         ucol_strcoll(m_collator, a.utf16(), int32_t(a.size()), b.utf16(), int32_t(b.size()));
     return order == UCOL_LESS ? -1 : (order == UCOL_GREATER ? 1 : 0);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ public:
     bool appendQuickKey(QStringView text, std::string& key) const;
     // Appends the collator's own sort key of text (without its closing zero byte).
     void appendSortKey(QStringView text, std::string& key) const;
+    // appendSortKey and compare are safe to call from several threads: they take turns at
+    // the collator.
     int compare(QStringView a, QStringView b) const;
 
 private:
@@ -59,5 +62,9 @@ private:
     const Entry* entryOf(char16_t unit) const;
 
     UCollator* m_collator;
+    // A title order made on another thread may need the collator while this thread
+    // compares titles; ICU's documentation does not promise that a collator serves two
+    // threads at once.
+    mutable std::mutex m_collatorInUse;
     std::vector<Entry> m_table; // by code unit, for the ranges of TitleCollation.cpp
 };
