@@ -1,7 +1,7 @@
 #include "LiteralSearch.h"
 #include "WindowSession.h"
 #include "app/Instances.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "app/Startup.h"
 #include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"

@@ -1,7 +1,7 @@
 #include "about/AboutParts.h"
 
 #include "about/Photo.h"
-#include "app/Startup.h"
+#include "TarvikVersion.h"
 #include "toolkit/AccessibleRole.h"
 
 #include <QCoreApplication>
@@ -33,7 +33,7 @@ QByteArray photoFile() {
 }
 
 QString versionText() {
-    return QStringLiteral("Версия ") + Startup::Version;
+    return QStringLiteral("Версия " TARVIK_VERSION);
 }
 
 // The program has no web site: its page is the README the build puts beside it.
@@ -45,13 +45,6 @@ QString makerPageAddress() {
 
 QString makerPageShortForm() {
     return QStringLiteral("Tarvik");
-}
-
-QFont textFont(const QString& family, int pixelHeight, bool bold) {
-    QFont result(family);
-    result.setPixelSize(pixelHeight);
-    result.setBold(bold);
-    return result;
 }
 
 QLabel* label(QWidget* parent, const QString& text, int left, int top, const QFont& font) {

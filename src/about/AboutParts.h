@@ -15,7 +15,6 @@ QString versionText();      // "Версия 1.2.0"
 QString makerPageAddress(); // the full address the link opens: the README beside the program
 QString makerPageShortForm();
 
-QFont textFont(const QString& family, int pixelHeight, bool bold = false);
 QLabel* label(QWidget* parent, const QString& text, int left, int top, const QFont& font);
 QLabel* picture(QWidget* parent, const QPixmap& pixmap, const QRect& box);
 // The photo, decoded and scaled down into the box, top left; an empty box when the photo

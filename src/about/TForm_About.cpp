@@ -1,13 +1,13 @@
 #include "about/TForm_About.h"
 
 #include "about/AboutParts.h"
+#include "toolkit/Appearance.h"
 #include "toolkit/Guarded.h"
+#include "toolkit/WindowPlacement.h"
 
 #include <QDesktopServices>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QUrl>
 
 using namespace AboutParts;
@@ -30,25 +30,24 @@ TForm_About::TForm_About(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("О программе"));
     setFixedSize(298, 220);
-    const QString comic = QStringLiteral("Comic Sans MS");
-    setFont(textFont(comic, 11));
+    setFont(Appearance::font(11));
     Panel1 = new BevelPanel(this);
     Panel1->setGeometry(8, 8, 281, 169);
     ProgramIcon = picture(Panel1, programPicture(), QRect(8, 8, 56, 56));
     ProductName =
-        label(Panel1, QStringLiteral("Программа Tarvik"), 88, 8, textFont(comic, 13, true));
-    Version = label(Panel1, versionText(), 88, 32, textFont(comic, 12, true));
+        label(Panel1, QStringLiteral("Программа Tarvik"), 88, 8, Appearance::font(13, true));
+    Version = label(Panel1, versionText(), 88, 32, Appearance::font(12, true));
     Comments = wrapped(Panel1,
                        QStringLiteral("Программа предназначена для планирования задач и "
                                       "создания напоминаний о них."),
-                       QRect(8, 64, 265, 33), textFont(comic, 11), Qt::AlignCenter);
+                       QRect(8, 64, 265, 33), Appearance::font(11), Qt::AlignCenter);
     Label1 = wrapped(Panel1, QStringLiteral("Разработка и поддержка:"), QRect(8, 104, 209, 25),
-                     textFont(comic, 11), Qt::AlignLeft | Qt::AlignTop);
+                     Appearance::font(11), Qt::AlignLeft | Qt::AlignTop);
     Label3 = wrapped(Panel1, QStringLiteral("Проект Tarvik"), QRect(8, 120, 154, 32),
-                     textFont(comic, 11, true), Qt::AlignCenter);
+                     Appearance::font(11, true), Qt::AlignCenter);
     Image1 = photo(Panel1, QRect(216, 104, 55, 54));
     Label2 = new LinkLabel(Panel1, makerPageShortForm(), makerPageAddress(),
-                           textFont(QStringLiteral("MS Sans Serif"), 11, true));
+                           Appearance::font(11, true, QStringLiteral("MS Sans Serif")));
     Label2->setGeometry(112, 152, 161, 13);
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setGeometry(111, 188, 75, 25);
@@ -56,8 +55,7 @@ TForm_About::TForm_About(QWidget* parent)
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(Label2, &LinkLabel::clicked, this, guarded(this, &TForm_About::Label2Click));
     // Centred on the screen once, not over the window that opens it.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
+    WindowPlacement::centre(this, WindowPlacement::Area::Screen);
 }
 
 // The desktop opens the page; its answer is ignored, and the window stays open.

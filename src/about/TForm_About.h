@@ -15,15 +15,15 @@ class TForm_About final : public QDialog {
 public:
     explicit TForm_About(QWidget* parent = nullptr);
 
-    BevelPanel* Panel1;
+    BevelPanel* Panel1; // the bevelled ground of everything but OK
     QLabel* ProgramIcon;
     QLabel* ProductName;
     QLabel* Version;
     QLabel* Comments;
     QLabel* Label1; // the credit's heading
     QLabel* Label3; // the credit
-    QLabel* Image1;
-    LinkLabel* Label2;
+    QLabel* Image1; // the photo
+    LinkLabel* Label2; // the link to the program's page
     QPushButton* OKButton;
 
     void Label2Click();

@@ -1,10 +1,11 @@
 #include "about/TForm_Welcome.h"
 
 #include "about/AboutParts.h"
+#include "toolkit/Appearance.h"
+#include "toolkit/WindowPlacement.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QScreen>
 #include <QWindow>
 
 using namespace AboutParts;
@@ -12,23 +13,21 @@ using namespace AboutParts;
 TForm_Welcome::TForm_Welcome(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     setFixedSize(334, 146);
-    const QString comic = QStringLiteral("Comic Sans MS");
     Panel1 = new BevelPanel(this);
     Panel1->setGeometry(rect());
     ProgramIcon = picture(Panel1, programPicture(), QRect(8, 8, 56, 56));
     ProductName =
-        label(Panel1, QStringLiteral("Программа Tarvik"), 80, 8, textFont(comic, 19, true));
-    Version = label(Panel1, versionText(), 219, 40, textFont(comic, 15, true));
-    Label3 = label(Panel1, QStringLiteral("Проект Tarvik"), 148, 120, textFont(comic, 13, true));
+        label(Panel1, QStringLiteral("Программа Tarvik"), 80, 8, Appearance::font(19, true));
+    Version = label(Panel1, versionText(), 219, 40, Appearance::font(15, true));
+    Label3 = label(Panel1, QStringLiteral("Проект Tarvik"), 148, 120, Appearance::font(13, true));
     // The box reaches past the window's lower edge; the scaled photo does not.
     Image1 = photo(Panel1, QRect(256, 88, 71, 65));
     // The splash handles no input: the link is only shown.
     Label4 = new LinkLabel(Panel1, makerPageShortForm(), makerPageAddress(),
-                           textFont(QStringLiteral("MS Sans Serif"), 11));
+                           Appearance::font(11, false, QStringLiteral("MS Sans Serif")));
     Label4->move(6, 127);
     Label4->adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
+    WindowPlacement::centre(this, WindowPlacement::Area::Screen);
 }
 
 // A window system maps a new window a little later; the splash is painted once it is on

@@ -15,11 +15,11 @@ public:
     // Shows the window and paints it at once, so it stands drawn through the pause.
     void showAndPaint();
 
-    BevelPanel* Panel1;
+    BevelPanel* Panel1; // the bevelled ground of the whole splash
     QLabel* ProgramIcon;
     QLabel* ProductName;
     QLabel* Version;
     QLabel* Label3; // the credit line
-    QLabel* Image1;
-    QLabel* Label4;
+    QLabel* Image1; // the photo
+    QLabel* Label4; // the program's page, shown as a link that takes no clicks
 };

@@ -33,7 +33,6 @@ void Instances::openDataModule(const QString& connectionString) {
     DataModule_Main->Connection.setConnectionString(connectionString);
     DataModule_Main->Connection.Open();
     DataModule_Main->Table_Main.Open();
-    Form_Main->bindTable();
 }
 
 void Instances::createDialogs() {
@@ -44,6 +43,7 @@ void Instances::createDialogs() {
     QObject::connect(Form_Remainder, &TForm_Remainder::closed, Form_Main,
                      guarded(Form_Main, &TForm_Main::Form_RemainderClosed));
     Form_About = new TForm_About(Form_Main);
+    Form_Main->bind(&DataModule_Main->Table_Main, Form_Edit, Form_Remainder, Form_About);
 }
 
 void Instances::createAll(const QString& connectionString) {

@@ -23,12 +23,11 @@ namespace Instances {
 
 // The main window, before the data module exists.
 void createMainWindow();
-// The data module with its connection and task table open, and the main window bound to
-// the table.
+// The data module with its connection and task table open.
 void openDataModule(const QString& connectionString);
 // The task editor, the reminder dialog and the About window, in this order: all three are
 // the main window's dialogs, and the main window hears when the editor or the reminder
-// dialog closes.
+// dialog closes. Then the main window is bound to the task table and the three dialogs.
 void createDialogs();
 // The three steps above, for a session that needs nothing between them.
 void createAll(const QString& connectionString);

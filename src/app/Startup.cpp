@@ -2,7 +2,7 @@
 
 #include "about/TForm_Welcome.h"
 #include "app/Instances.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "main_window/TForm_Main.h"
 #include "store/PlansFile.h"
 #include "store/TDataModule_Main.h"

@@ -3,6 +3,7 @@
 #include "editor/BoundEdits.h"
 #include "store/TDataSource.h"
 #include "store/TTable.h"
+#include "toolkit/Appearance.h"
 #include "toolkit/CharacterLimit.h"
 #include "toolkit/Clock.h"
 #include "toolkit/DatePicker.h"
@@ -33,19 +34,12 @@ const int LayoutFrame = 30;
 const int LastHour = 23;
 const int LastMinute = 59;
 
-QFont sizedFont(const QFont& base, int pixelSize, bool bold) {
-    QFont font(base);
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
 // A label at its place, never narrower than its text needs (the layout's widths are those
 // of "Comic Sans MS"; a fallback font may be wider).
 QLabel* makeLabel(QWidget* parent, const QString& text, const QRect& place, int pixelSize,
                   bool bold) {
     auto* label = new QLabel(text, parent);
-    label->setFont(sizedFont(parent->font(), pixelSize, bold));
+    label->setFont(Appearance::font(pixelSize, bold));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setGeometry(QRect(place.topLeft(), place.size().expandedTo(label->sizeHint())));
     return label;
@@ -61,7 +55,7 @@ QPushButton* makeButton(QWidget* parent, const QString& caption, QStyle::Standar
                         const QRect& place) {
     auto* button = new QPushButton(parent->style()->standardIcon(picture), caption, parent);
     button->setIconSize(QSize(16, 16));
-    button->setFont(sizedFont(parent->font(), 15, true));
+    button->setFont(Appearance::font(15, true));
     button->setGeometry(place);
     return button;
 }
@@ -82,7 +76,7 @@ TForm_Edit::TForm_Edit(TDataSource* source, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_source(source) {
-    setFont(sizedFont(QFont(QStringLiteral("Comic Sans MS")), 13, false));
+    setFont(Appearance::font(13));
     Panel1 = new QFrame(this);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setGeometry(0, 0, ClientWidth, LayoutHeight);

@@ -1,7 +1,6 @@
 // The reminder commands of the grid's popup menu, and what the main window does when the
 // reminder dialog closes. The menu's open step shows them only on a task that is not
 // completed, and the clear command only on one that has a reminder.
-#include "app/Instances.h"
 #include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"

@@ -1,8 +1,7 @@
 // Search and sorting in the main window: stepping through the tasks whose titles contain
 // the text of the search box, "Найти" as the window's default button, and sorting the
 // grid by a click on a column title, kept across runs in the settings value Index.
-#include "app/Instances.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "main_window/GridModel.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"

@@ -1,12 +1,12 @@
 #include "main_window/TForm_Main.h"
 
-#include "app/Instances.h"
 #include "main_window/GridDelegate.h"
 #include "main_window/GridModel.h"
-#include "main_window/Pictures.h"
+#include "toolkit/Appearance.h"
+#include "toolkit/Pictures.h"
 #include "main_window/TaskGrid.h"
 #include "reminders/ReminderWatch.h"
-#include "store/TDataModule_Main.h"
+#include "store/TTable.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Guarded.h"
 #include "toolkit/Timer.h"
@@ -26,13 +26,6 @@
 #include <QStylePainter>
 
 namespace {
-
-QFont comicFont(int pixelHeight, bool bold = false) {
-    QFont font(QStringLiteral("Comic Sans MS"));
-    font.setPixelSize(pixelHeight);
-    font.setBold(bold);
-    return font;
-}
 
 // A bitmap button whose picture sits at the bottom of its face.
 class BottomPictureButton final : public QPushButton {
@@ -66,7 +59,7 @@ QPushButton* bitmapButton(QPushButton* button, const QString& caption, const QPi
     button->setIcon(picture);
     button->setIconSize(picture.size());
     button->setToolTip(hint);
-    button->setFont(comicFont(12, true));
+    button->setFont(Appearance::font(12, true));
     button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
@@ -92,7 +85,7 @@ TForm_Main::TForm_Main(QWidget* parent)
     setWindowTitle(QStringLiteral("Tarvik. Планировщик задач"));
     setFixedSize(788, 420);
     move(396, 112);
-    setFont(comicFont(12));
+    setFont(Appearance::font(12));
     QPalette face = palette();
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);
@@ -120,8 +113,8 @@ void TForm_Main::buildLayout() {
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setLineWidth(1);
     DBGrid_Main = placed(new TaskGrid(Panel1), 1, 1, 646, 418);
-    DBGrid_Main->setFont(comicFont(13));
-    DBGrid_Main->horizontalHeader()->setFont(comicFont(12));
+    DBGrid_Main->setFont(Appearance::font(13));
+    DBGrid_Main->horizontalHeader()->setFont(Appearance::font(12));
     DBGrid_Main->setItemDelegate(new GridDelegate(this, DBGrid_Main));
     Panel2 = placed(new QFrame(this), 648, 0, 140, 420);
 }
@@ -130,7 +123,7 @@ void TForm_Main::buildCommandColumn() {
     Button_About = placed(new QPushButton(Panel2), 0, 0, 145, 23);
     Button_About->setText(QStringLiteral("Опрограмме"));
     Button_About->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
-    Button_About->setFont(comicFont(11));
+    Button_About->setFont(Appearance::font(11));
 
     GroupBox2 = placed(groupBox(Panel2), 2, 22, 135, 127);
     Button_Add = placed(bitmapButton(new QPushButton(GroupBox2), QStringLiteral(" Добавить"),
@@ -145,9 +138,9 @@ void TForm_Main::buildCommandColumn() {
                18, 89, 98, 28);
 
     GroupBoxSearch = placed(groupBox(Panel2, QStringLiteral("Поиск задачи")), 2, 151, 135, 80);
-    GroupBoxSearch->setFont(comicFont(9));
+    GroupBoxSearch->setFont(Appearance::font(9));
     EditSearch = placed(new QLineEdit(GroupBoxSearch), 5, 16, 123, 23);
-    EditSearch->setFont(comicFont(11));
+    EditSearch->setFont(Appearance::font(11));
     EditSearch->setToolTip(QStringLiteral("Введите текст для поиска задачи"));
     ButtonSearch =
         placed(new QPushButton(Pictures::magnifier(), QStringLiteral("Найти"), GroupBoxSearch), 25,
@@ -161,31 +154,31 @@ void TForm_Main::buildCommandColumn() {
                7, 14, 28, 39);
     Label_Del_Completed =
         placed(new QLabel(QStringLiteral("Удалить завершенные"), GroupBox3), 42, 16, 89, 41);
-    Label_Del_Completed->setFont(comicFont(12, true));
+    Label_Del_Completed->setFont(Appearance::font(12, true));
     Label_Del_Completed->setWordWrap(true);
     Label_Del_Completed->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     GroupBox1 = placed(groupBox(Panel2), 2, 291, 135, 78);
     CheckBox_AutoRun =
         placed(new QCheckBox(QStringLiteral("Автозапуск программы"), GroupBox1), 8, 12, 121, 17);
-    CheckBox_AutoRun->setFont(comicFont(9));
+    CheckBox_AutoRun->setFont(Appearance::font(9));
     Button_Exit = placed(bitmapButton(new QPushButton(GroupBox1), QStringLiteral(" Выход"),
                                       Pictures::door(), QStringLiteral("Выйти из программы (Esc)")),
                          19, 29, 98, 28);
     CheckBox_In_Tray =
         placed(new QCheckBox(QStringLiteral("Сворачивать при выходе"), GroupBox1), 3, 59, 129, 17);
-    CheckBox_In_Tray->setFont(comicFont(9));
+    CheckBox_In_Tray->setFont(Appearance::font(9));
     CheckBox_In_Tray->setChecked(true);
     // The About button comes last in the column's tab order, though it stands at the top.
     setTabOrder(CheckBox_In_Tray, Button_About);
 
     Panel3 = placed(new QFrame(Panel2), 1, 375, 138, 43);
     Panel3->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Panel3->setFont(comicFont(11));
+    Panel3->setFont(Appearance::font(11));
     Label_Now_Time = placed(new QLabel(QStringLiteral("0"), Panel3), 1, 1, 128, 24);
     Label_Now_Date = placed(new QLabel(QStringLiteral("00"), Panel3), 0, 22, 129, 19);
     for (QLabel* label : {Label_Now_Time, Label_Now_Date}) {
-        label->setFont(comicFont(12, true));
+        label->setFont(Appearance::font(12, true));
         label->setAlignment(Qt::AlignCenter);
         label->setAutoFillBackground(true);
     }
@@ -244,13 +237,17 @@ void TForm_Main::connectHandlers() {
     connectSearch();
 }
 
-void TForm_Main::bindTable() {
-    m_model = new GridModel(&DataModule_Main->Table_Main, this);
+void TForm_Main::bind(TTable* table, TForm_Edit* editor, TForm_Remainder* reminder,
+                      TForm_About* about) {
+    m_table = table;
+    m_editor = editor;
+    m_about = about;
+    m_model = new GridModel(table, this);
     DBGrid_Main->bind(m_model);
     DBGrid_Main->sizeColumns();
-    connect(&table(), &TTable::rowsChanged, this, &TForm_Main::showSortArrow);
+    connect(table, &TTable::rowsChanged, this, &TForm_Main::showSortArrow);
     showSortArrow();
-    Watch->bind(&DataModule_Main->Table_Main);
+    Watch->bind(table, reminder);
 }
 
 // The window manager hands the keyboard back only a moment after a dialog has closed; a key
@@ -264,7 +261,7 @@ void TForm_Main::takeKeyboard() {
 }
 
 TTable& TForm_Main::table() const {
-    return DataModule_Main->Table_Main;
+    return *m_table;
 }
 
 void TForm_Main::showEvent(QShowEvent* event) {

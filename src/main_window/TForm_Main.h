@@ -20,7 +20,9 @@ class QPushButton;
 class QStyleOptionViewItem;
 class ReminderWatch;
 class TaskGrid;
+class TForm_About;
 class TForm_Edit;
+class TForm_Remainder;
 class TTable;
 class Timer;
 
@@ -31,34 +33,35 @@ public:
     explicit TForm_Main(QWidget* parent = nullptr);
     ~TForm_Main() override;
 
-    // Binds the grid and the reminder watch to Table_Main; start-up calls it once the data
-    // module exists.
-    void bindTable();
+    // The objects the window works on, handed over by their owner once they all exist: the
+    // grid and the reminder watch show and walk the task table; the commands open the
+    // editor and the About window, and the watch the reminder dialog.
+    void bind(TTable* table, TForm_Edit* editor, TForm_Remainder* reminder, TForm_About* about);
     // The executable's full path, written to the autostart entry (the running program's
     // own path until start-up gives the one it was started from).
     void setExecutablePath(const QString& path);
     // Makes the window visible and active (from the tray, or minimised, alike).
     void bringToFront();
 
-    QFrame* Panel1;
+    QFrame* Panel1; // the raised frame around the task grid
     TaskGrid* DBGrid_Main;
-    QFrame* Panel2;
+    QFrame* Panel2; // the command column on the right
     QPushButton* Button_About;
-    QGroupBox* GroupBox2;
+    QGroupBox* GroupBox2; // the add, edit and delete buttons
     QPushButton* Button_Add;
     QPushButton* Button_Edit;
     QPushButton* Button_Delete;
     QGroupBox* GroupBoxSearch;
     QLineEdit* EditSearch;
     QPushButton* ButtonSearch;
-    QGroupBox* GroupBox3;
+    QGroupBox* GroupBox3; // delete the completed tasks
     QPushButton* Button_Del_Completed;
     QLabel* Label_Del_Completed;
-    QGroupBox* GroupBox1;
+    QGroupBox* GroupBox1; // autorun, exit and "hide on exit"
     QCheckBox* CheckBox_AutoRun;
     QPushButton* Button_Exit;
     QCheckBox* CheckBox_In_Tray;
-    QFrame* Panel3;
+    QFrame* Panel3; // the clock: time and date
     QLabel* Label_Now_Time;
     QLabel* Label_Now_Date;
 
@@ -66,8 +69,8 @@ public:
     // switches: commands pause and resume the watch.
     ReminderWatch* Watch;
     const Timer* Timer1;
-    Timer* Timer_Time;
-    Timer* Timer_Form;
+    Timer* Timer_Time; // the clock's tick, once a second
+    Timer* Timer_Form; // hides the window half a second after a start but the first
     Timer* Timer_Hint;
 
     // The notification-area icon, from the window's creation to the program's real end.
@@ -168,6 +171,9 @@ private:
     void storeSortColumn(const QString& field);
 
     GridModel* m_model = nullptr;
+    TTable* m_table = nullptr;
+    TForm_Edit* m_editor = nullptr;
+    TForm_About* m_about = nullptr;
     QString m_executablePath;
     bool m_sessionEnding = false;
     // True at start and after every change of the search text: the next search begins

@@ -1,6 +1,5 @@
 // The task commands of the main window: add, edit, delete, delete completed, complete,
 // and the popup menu's open step and shortcut keys.
-#include "app/Instances.h"
 #include "editor/TForm_Edit.h"
 #include "main_window/GridModel.h"
 #include "main_window/TForm_Main.h"
@@ -94,8 +93,8 @@ void TForm_Main::editTask() {
 
 void TForm_Main::openEditor(void (TForm_Edit::*prepare)()) {
     Watch->pause();
-    (Form_Edit->*prepare)();
-    Form_Edit->ShowModal();
+    (m_editor->*prepare)();
+    m_editor->ShowModal();
 }
 
 void TForm_Main::Form_EditClosed() {

@@ -2,8 +2,7 @@
 // the first-start rule, autorun, the About button and the end of a session.
 #include "about/AboutParts.h"
 #include "about/TForm_About.h"
-#include "app/Instances.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "main_window/TrayHost.h"
@@ -150,5 +149,5 @@ void TForm_Main::CheckBox_AutoRunClick() {
 }
 
 void TForm_Main::Button_AboutClick() {
-    Form_About->exec();
+    m_about->exec();
 }

@@ -1,6 +1,5 @@
 #include "reminders/ReminderWatch.h"
 
-#include "app/Instances.h"
 #include "reminders/TForm_Remainder.h"
 #include "store/TTable.h"
 #include "toolkit/Clock.h"
@@ -16,8 +15,9 @@ ReminderWatch::ReminderWatch(QObject* parent)
     connect(m_timer, &Timer::timeout, this, &ReminderWatch::Timer1Timer);
 }
 
-void ReminderWatch::bind(TTable* table) {
+void ReminderWatch::bind(TTable* table, TForm_Remainder* dialog) {
     m_table = table;
+    m_dialog = dialog;
     m_earliestKnown = false;
     const auto forget = [this] { m_earliestKnown = false; };
     connect(table, &TTable::rowsChanged, this, forget);
@@ -88,9 +88,9 @@ bool ReminderWatch::anyDueBy(const QDateTime& now) {
 }
 
 void ReminderWatch::remind() {
-    Form_Remainder->prepareForCurrentTask();
+    m_dialog->prepareForCurrentTask();
     emit aboutToRemind();
-    Form_Remainder->ShowModal();
+    m_dialog->ShowModal();
 }
 
 void ReminderWatch::noticeDay(const QDate& today) {

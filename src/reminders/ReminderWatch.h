@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+class TForm_Remainder;
 class TTable;
 class Timer;
 
@@ -27,8 +28,9 @@ class ReminderWatch final : public QObject {
 public:
     explicit ReminderWatch(QObject* parent);
 
-    // The watch works on this table from now on (start-up binds it once it is open).
-    void bind(TTable* table);
+    // The watch works on this table and shows this dialog from now on (their owner binds
+    // them once both exist; until then a tick does nothing).
+    void bind(TTable* table, TForm_Remainder* dialog);
 
     const Timer* timer() const { return m_timer; }
     void pause();
@@ -56,6 +58,7 @@ private:
 
     Timer* m_timer;
     TTable* m_table = nullptr;
+    TForm_Remainder* m_dialog = nullptr;
     // The earliest reminder still awaited, while the table has not changed since.
     QDateTime m_earliest;
     bool m_earliestKnown = false;

@@ -1,6 +1,7 @@
 #include "reminders/TForm_Remainder.h"
 
-#include "main_window/Pictures.h"
+#include "toolkit/Appearance.h"
+#include "toolkit/Pictures.h"
 #include "store/TDataSource.h"
 #include "store/TTable.h"
 #include "toolkit/Clock.h"
@@ -8,18 +9,17 @@
 #include "toolkit/MaskEdit.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/UpDown.h"
+#include "toolkit/WindowPlacement.h"
 
 #include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include <array>
@@ -35,13 +35,6 @@ struct Unit {
 };
 const std::array<Unit, 3> units = {{{"мин.", 2, 59}, {"ч.", 2, 23}, {"дн.", 3, 365}}};
 enum { Minutes, Hours, Days };
-
-QFont dialogFont(int pixelSize, bool bold) {
-    QFont font(QStringLiteral("Comic Sans MS"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
 
 QString zeros(int digits) {
     return QString(digits, QLatin1Char('0'));
@@ -70,7 +63,7 @@ TForm_Remainder::TForm_Remainder(TDataSource* source, QWidget* parent)
                           Qt::WindowStaysOnTopHint)
     , m_source(source) {
     setWindowTitle(QStringLiteral("Напоминание"));
-    setFont(dialogFont(13, false));
+    setFont(Appearance::font(13));
     setFixedSize(361, 191);
     buildChoices();
     Edit_Plan = new QLineEdit(this);
@@ -82,7 +75,7 @@ TForm_Remainder::TForm_Remainder(TDataSource* source, QWidget* parent)
     Memo_Comment->setGeometry(16, 48, 185, 137);
     BitBtn1 = new QPushButton(Pictures::greenTick(), QStringLiteral("Ок"), this);
     BitBtn1->setIconSize(QSize(16, 16));
-    BitBtn1->setFont(dialogFont(15, true));
+    BitBtn1->setFont(Appearance::font(15, true));
     BitBtn1->setDefault(true);
     BitBtn1->setGeometry(256, 160, 97, 25);
     buildPostponeControls();
@@ -181,15 +174,9 @@ void TForm_Remainder::prepareForCurrentTask() {
 
 // Each showing starts on the choice, as the first showing does.
 int TForm_Remainder::ShowModal() {
-    centreOnDesktop();
+    WindowPlacement::centre(this, WindowPlacement::Area::Available);
     m_choices->checkedButton()->setFocus();
     return exec();
-}
-
-void TForm_Remainder::centreOnDesktop() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 int TForm_Remainder::choice() const {

@@ -45,8 +45,8 @@ public:
     QGroupBox* RadioGroup_Reminder;
     QLineEdit* Edit_Plan;
     QPlainTextEdit* Memo_Comment;
-    QPushButton* BitBtn1;
-    QComboBox* ComboBox_Ed_Izm;
+    QPushButton* BitBtn1; // OK: writes the chosen answer
+    QComboBox* ComboBox_Ed_Izm; // the unit of the postponement: minutes, hours or days
     MaskEdit* Edit_Time;
     UpDown* UpDown_Time;
 
@@ -75,7 +75,6 @@ private:
     QList<QWidget*> postponeControls() const;
     void setTabOrders();
     void connectHandlers();
-    void centreOnDesktop();
 
     TTable* table() const;
     void postpone();

@@ -1,6 +1,6 @@
 #include "store/DatabaseMessages.h"
 
-#include "store/TTable.h"
+#include "store/Fields.h"
 
 #include <sqlite3.h>
 

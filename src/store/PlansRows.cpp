@@ -3,7 +3,7 @@
 #include "store/Statement.h"
 #include "store/StoredValues.h"
 #include "store/TConnection.h"
-#include "store/TTable.h"
+#include "store/Fields.h"
 
 #include <sqlite3.h>
 

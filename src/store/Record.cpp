@@ -1,6 +1,6 @@
 #include "store/Record.h"
 
-#include "store/TTable.h"
+#include "store/Fields.h"
 #include "toolkit/Error.h"
 #include "toolkit/UserLocale.h"
 

@@ -1,6 +1,6 @@
 #include "store/RowOrder.h"
 
-#include "store/TTable.h"
+#include "store/Fields.h"
 #include "toolkit/PrefaultedMemory.h"
 #include "toolkit/UserLocale.h"
 

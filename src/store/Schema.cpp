@@ -1,6 +1,6 @@
 #include "store/Schema.h"
 
-#include "store/TTable.h"
+#include "store/Fields.h"
 #include "toolkit/Error.h"
 
 #include <QFile>

@@ -22,7 +22,6 @@ public:
     TConnection(const TConnection&) = delete;
     TConnection& operator=(const TConnection&) = delete;
 
-    QString ConnectionString() const { return m_connectionString; }
     void setConnectionString(const QString& text);
     // The Data Source named by the connection string: in double quotes with quotes inside
     // doubled, or (as the data module is designed) bare.

@@ -7,6 +7,6 @@ TDataSource::TDataSource(TTable* table, QObject* parent)
     , m_table(table) {}
 
 void TDataSource::edit() {
-    if (m_autoEdit && m_table->state() == TTable::Browse)
+    if (m_table->state() == TTable::Browse)
         m_table->Edit();
 }

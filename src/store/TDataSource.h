@@ -4,21 +4,18 @@
 
 class TTable;
 
-// Binds views to Table_Main. With AutoEdit on, a bound control's first change calls
-// Edit on the table (through edit()).
+// Binds views to Table_Main: a bound control's first change calls Edit on the table
+// (through edit()).
 class TDataSource final : public QObject {
     Q_OBJECT
 public:
     explicit TDataSource(TTable* table, QObject* parent = nullptr);
 
     TTable* DataSet() const { return m_table; }
-    bool AutoEdit() const { return m_autoEdit; }
-    void setAutoEdit(bool on) { m_autoEdit = on; }
     // A bound control's content was changed by the user: puts the table into editing
-    // (when AutoEdit is on and the table is browsing).
+    // (when the table is browsing).
     void edit();
 
 private:
     TTable* m_table;
-    bool m_autoEdit = true;
 };

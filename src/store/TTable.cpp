@@ -15,10 +15,6 @@
 
 namespace {
 
-const QLatin1String fieldNames[FieldCount] = {
-    QLatin1String("Reminder"), QLatin1String("Date"),     QLatin1String("Plan"),
-    QLatin1String("ID"),       QLatin1String("Comments"), QLatin1String("Completed")};
-
 // Up to this many rows posted since the last sort are put in place one by one; more
 // than that and sorting everything again is cheaper.
 constexpr size_t fewRows = 64;
@@ -63,22 +59,6 @@ QString refusal(PlansRows::Outcome outcome, TTable::Attempt attempt, const QStri
 }
 
 } // namespace
-
-QString fieldName(int index) {
-    return index >= 0 && index < FieldCount ? QString(fieldNames[index]) : QString();
-}
-
-// Callers write the names as declared; the exact comparison first keeps the reminder
-// watch's walk over every field of every row cheap.
-int fieldIndex(const QString& name) {
-    for (int index = 0; index < FieldCount; ++index)
-        if (name == fieldNames[index])
-            return index;
-    for (int index = 0; index < FieldCount; ++index)
-        if (name.compare(fieldNames[index], Qt::CaseInsensitive) == 0)
-            return index;
-    return -1;
-}
 
 // The snapshot. Rows stay in ID order at fixed indices, so that a delete costs no more
 // than removing one entry of the order: a deleted row is left as a hole (ID 0) until
@@ -261,10 +241,6 @@ void TTable::Close() {
     emit rowsChanged();
     emit stateChanged();
     emit currentChanged();
-}
-
-bool TTable::Active() const {
-    return d->active;
 }
 
 TTable::State TTable::state() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/Fields.h"
 #include "store/PlansRows.h"
 #include "toolkit/Error.h"
 
@@ -14,21 +15,6 @@
 class TConnection;
 class TTable;
 
-// The fields of Plans, in their fixed order.
-enum FieldIndex {
-    F_Reminder = 0,
-    F_Date = 1,
-    F_Plan = 2,
-    F_ID = 3,
-    F_Comments = 4,
-    F_Completed = 5
-};
-constexpr int FieldCount = 6;
-// The most characters a title holds, counted as the file's CHECK counts them: code points.
-constexpr int PlanSize = 50;
-QString fieldName(int index);
-int fieldIndex(const QString& name); // -1 when no field has that name
-
 // The zero date-time, 30.12.1899 00:00: what an empty date field reads as.
 inline QDateTime ZeroDateTime() {
     return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
@@ -42,7 +28,6 @@ public:
         , m_index(index) {}
 
     int Index() const { return m_index; }
-    QString FieldName() const { return fieldName(m_index); }
     QString AsString() const;     // empty field: ""
     QDateTime AsDateTime() const; // empty field: the zero date-time, ZeroDateTime()
     bool AsBoolean() const;       // empty field: false
@@ -86,7 +71,6 @@ public:
 
     void Open(); // reads every row; current record: the first (or none)
     void Close();
-    bool Active() const;
     State state() const;
 
     void Insert();

@@ -11,6 +11,13 @@ namespace Appearance {
 
 const char* const SubstituteFace = "PT Sans";
 
+QFont font(int pixelHeight, bool bold, const QString& family) {
+    QFont result(family);
+    result.setPixelSize(pixelHeight);
+    result.setBold(bold);
+    return result;
+}
+
 namespace {
 
 // Qt's Russian texts: where Qt keeps its translations, or a "translations" folder beside

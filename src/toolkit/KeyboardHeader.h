@@ -16,9 +16,6 @@ class KeyboardHeader final : public QHeaderView {
 public:
     explicit KeyboardHeader(Qt::Orientation orientation, QWidget* parent = nullptr);
 
-    // The logical index of the marked title; -1 while there is none.
-    int markedSection() const { return m_marked; }
-
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -35,5 +32,5 @@ private:
     void mark(int logicalIndex);
     void keepMark();
 
-    int m_marked = -1;
+    int m_marked = -1; // the logical index of the marked title; -1 while there is none
 };

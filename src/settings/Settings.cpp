@@ -1,6 +1,6 @@
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
-#include "app/Autostart.h"
+#include "settings/Autostart.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Error.h"
 #include "toolkit/FileAccess.h"

@@ -1,4 +1,4 @@
-#include "app/RunCommand.h"
+#include "settings/RunCommand.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "main_window/Pictures.h"
+#include "toolkit/Pictures.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,5 +1,5 @@
-#include "app/Autostart.h"
-#include "app/RunCommand.h"
+#include "settings/Autostart.h"
+#include "settings/RunCommand.h"
 #include "toolkit/Error.h"
 
 #include <QSettings>
