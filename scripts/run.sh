@@ -3,5 +3,5 @@
 # Quenlor with Plans.mdb beside it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh build
+scripts/setup.sh build --target Quenlor
 exec build/src/Quenlor

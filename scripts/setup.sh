@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks, then configures and builds Tarvik.
-# Usage: scripts/setup.sh [build-dir] [extra cmake options...]
+# Usage: scripts/setup.sh [build-dir] [--target TARGET] [extra cmake options...]
+# Without --target it builds everything: the program, the tests and the benchmarks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 shift || true
+target=()
+if [ "${1:-}" = "--target" ]; then
+    target=(--target "$2")
+    shift 2
+fi
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsqlite3-dev libjpeg-dev libicu-dev
           fonts-dejavu-core qt6-translations-l10n fonts-paratype)
@@ -21,4 +27,4 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-cmake --build "$build" -j"$(nproc)"
+cmake --build "$build" "${target[@]}" -j"$(nproc)"

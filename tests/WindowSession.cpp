@@ -27,11 +27,11 @@ void WindowSession::open(const QList<TaskRow>& rows) {
 
 bool WindowSession::openShown(const QList<TaskRow>& rows) {
     open(rows);
-    Form_Main->show();
-    Form_Main->activateWindow();
-    if (!QTest::qWaitForWindowActive(Form_Main))
+    mainWindow()->show();
+    mainWindow()->activateWindow();
+    if (!QTest::qWaitForWindowActive(mainWindow()))
         return false;
-    Form_Main->DBGrid_Main->setFocus();
+    mainWindow()->DBGrid_Main->setFocus();
     return true;
 }
 
@@ -41,6 +41,22 @@ TDataModule_Main& WindowSession::module() {
 
 TTable& WindowSession::table() {
     return DataModule_Main->Table_Main;
+}
+
+TForm_Main* WindowSession::mainWindow() const {
+    return Form_Main;
+}
+
+TForm_Edit* WindowSession::editor() const {
+    return Form_Edit;
+}
+
+TForm_Remainder* WindowSession::reminder() const {
+    return Form_Remainder;
+}
+
+TForm_About* WindowSession::about() const {
+    return Form_About;
 }
 
 bool endsProgram(const std::function<void()>& action) {

@@ -5,6 +5,10 @@
 
 #include <functional>
 
+class TForm_About;
+class TForm_Edit;
+class TForm_Main;
+class TForm_Remainder;
 class TTable;
 
 // The data module and the windows on a temporary program folder, made and ended by their
@@ -27,6 +31,11 @@ public:
     TempProgram& program() { return m_program; }
     TDataModule_Main& module();
     TTable& table();
+    // The windows their owner made for this session.
+    TForm_Main* mainWindow() const;
+    TForm_Edit* editor() const;
+    TForm_Remainder* reminder() const;
+    TForm_About* about() const;
 
 private:
     FixedClock m_clock;
