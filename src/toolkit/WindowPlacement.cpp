@@ -19,7 +19,8 @@ bool framed(const QWidget* window) {
 }
 
 bool frameless(const QWidget* window) {
-    return window->windowFlags() & (Qt::FramelessWindowHint | Qt::SplashScreen);
+    return window->windowType() == Qt::SplashScreen ||
+           window->windowFlags().testFlag(Qt::FramelessWindowHint);
 }
 
 // A window's position is that of its frame's top left corner.
@@ -37,9 +38,12 @@ void place(QWidget* window, WindowPlacement::Area area, const QMargins& frame) {
 // along with the showing; then it leaves the window where the user puts it.
 class FrameWatch final : public QObject {
 public:
+    static constexpr const char* Name = "FrameWatch";
+
     FrameWatch(QWidget* window, WindowPlacement::Area area)
         : QObject(window)
         , m_area(area) {
+        setObjectName(Name);
         window->installEventFilter(this);
     }
 
@@ -67,6 +71,6 @@ void WindowPlacement::centre(QWidget* window, Area area) {
     }
     const QWidget* opener = window->parentWidget() ? window->parentWidget()->window() : nullptr;
     place(window, area, opener ? frameOf(opener) : QMargins());
-    if (!window->findChild<FrameWatch*>(QString(), Qt::FindDirectChildrenOnly))
+    if (!window->findChild<QObject*>(FrameWatch::Name, Qt::FindDirectChildrenOnly))
         new FrameWatch(window, area);
 }
