@@ -1,10 +1,10 @@
 #pragma once
 
-// Shared by the benchmarks: median timings, peak memory, and a temporary program folder
-// whose Plans.mdb holds generated tasks. Header-only, so that each benchmark is one
-// source file.
+// Shared by the benchmarks: median timings, peak memory, and generated tasks for a
+// temporary program folder (the tests' TempProgram). Header-only, so that each benchmark
+// is one source file.
 
-#include "store/Schema.h"
+#include "Fixtures.h"
 #include "store/Stamp.h"
 #include "store/Statement.h"
 #include "store/TConnection.h"
@@ -13,11 +13,9 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
-#include <stdexcept>
 #include <vector>
 
 namespace Bench {
@@ -76,21 +74,6 @@ struct TaskMix {
     int commentPercent = 30;
     QDate firstDay = QDate(2024, 1, 1);
     int days = 3 * 365; // task dates spread over this many days, at midnight as the editor writes
-};
-
-// A temporary program folder with a fresh Plans.mdb, made by the build's schema code.
-class Program final {
-public:
-    Program() {
-        if (!m_dir.isValid())
-            throw std::runtime_error("no temporary folder");
-        Schema::createDatabase(databasePath());
-    }
-    QString folder() const { return m_dir.path() + '/'; }
-    QString databasePath() const { return folder() + QStringLiteral("Plans.mdb"); }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 namespace detail {

@@ -20,10 +20,10 @@ public:
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    const Bench::Program& program() const { return m_program; }
+    const TempProgram& program() const { return m_program; }
 
 private:
-    Bench::Program m_program;
+    TempProgram m_program;
     Instances::Lifetime m_instances; // ended before the folder goes
 };
 

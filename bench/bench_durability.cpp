@@ -74,7 +74,7 @@ TTable& table() {
 
 // The title of the task at ID id, read from a copy of Plans.mdb made without its
 // neighbours, as someone backing up the one file gets it.
-QString titleInCopyAlone(const Bench::Program& program, qint64 id) {
+QString titleInCopyAlone(const TempProgram& program, qint64 id) {
     const QString copy = program.folder() + QStringLiteral("copy/Plans.mdb");
     QDir().mkpath(program.folder() + QStringLiteral("copy"));
     QFile::remove(copy);

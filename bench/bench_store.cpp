@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
     if (argc > 1)
         mix.count = QByteArray(argv[1]).toInt();
     QLocale::setDefault(QLocale(argc > 2 ? QString::fromLatin1(argv[2]) : QStringLiteral("ru_RU")));
-    Bench::Program program;
+    TempProgram program;
     Bench::fillTasks(program.databasePath(), mix);
     std::printf("%d tasks, locale %s\n", mix.count, qPrintable(QLocale().name()));
 

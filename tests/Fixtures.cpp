@@ -2,7 +2,9 @@
 
 #include "store/Schema.h"
 #include "store/TDataModule_Main.h"
+#include "store/TTable.h"
 #include "toolkit/Clock.h"
+#include "toolkit/MessageBox.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -220,4 +222,20 @@ std::unique_ptr<TDataModule_Main> openDataModule(const QString& databasePath) {
 
 QDateTime at(int year, int month, int day, int hour, int minute, int second) {
     return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
+}
+
+QList<TaskRow> titled(const QStringList& titles, const QDateTime& date) {
+    QList<TaskRow> rows;
+    for (const QString& title : titles)
+        rows.append(TaskRow{title, date});
+    return rows;
+}
+
+QString plan(TTable& table) {
+    return table.FieldByName(QStringLiteral("Plan")).AsString();
+}
+
+QString lastMessage() {
+    const QList<MessageBox::Shown> shown = MessageBox::shown();
+    return shown.isEmpty() ? QString() : shown.last().caption + " / " + shown.last().text;
 }

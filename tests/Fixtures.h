@@ -8,6 +8,7 @@
 #include <memory>
 
 class TDataModule_Main;
+class TTable;
 
 // A task row as it is put straight into a Plans.mdb file.
 struct TaskRow {
@@ -102,6 +103,15 @@ QString connectionTo(const QString& databasePath);
 // A data module of its own (not one of the program's instances) opened on a file, as
 // start-up opens the program's.
 std::unique_ptr<TDataModule_Main> openDataModule(const QString& databasePath);
+
+// Tasks with these titles on one date (the first of January 2026 unless given), no
+// reminder, not completed.
+QList<TaskRow> titled(const QStringList& titles,
+                      const QDateTime& date = QDateTime(QDate(2026, 1, 1), QTime(0, 0)));
+// The title of the table's current record.
+QString plan(TTable& table);
+// The caption and text of the last message box shown ("caption / text"); empty when none.
+QString lastMessage();
 
 // Local date-time shorthand: at(2026, 12, 8, 14, 3) or at(2026, 12, 8).
 QDateTime at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);

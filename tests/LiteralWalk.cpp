@@ -1,14 +1,10 @@
 #include "LiteralWalk.h"
 
-#include "app/Instances.h"
-#include "main_window/TForm_Main.h"
 #include "reminders/ReminderWatch.h"
-#include "store/TDataModule_Main.h"
+#include "store/TTable.h"
 #include "toolkit/Clock.h"
 
-void literalWalk() {
-    TTable& table = DataModule_Main->Table_Main;
-    ReminderWatch& watch = *Form_Main->Watch;
+void literalWalk(TTable& table, ReminderWatch& watch) {
     const int count = table.RecordCount();
     if (count == 0)
         return;

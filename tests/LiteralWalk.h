@@ -4,4 +4,7 @@
 // every second, testing each on the way. Kept beside the watch's own tick to show that both
 // give the same dialogs in the same order and leave the same cursor, and to measure what
 // the watch saves.
-void literalWalk();
+class ReminderWatch;
+class TTable;
+
+void literalWalk(TTable& table, ReminderWatch& watch);

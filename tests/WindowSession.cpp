@@ -10,14 +10,29 @@
 #include <QTest>
 #include <QTimer>
 
+namespace {
+
+WindowSession* currentSession = nullptr;
+
+} // namespace
+
 WindowSession::WindowSession(const QDateTime& now)
     : m_clock(now) {
+    Q_ASSERT(!currentSession);
+    currentSession = this;
     Appearance::install();
     MessageBox::setTestMode(true);
     MessageBox::clearShown();
 }
 
-WindowSession::~WindowSession() = default;
+WindowSession::~WindowSession() {
+    currentSession = nullptr;
+}
+
+WindowSession& WindowSession::current() {
+    Q_ASSERT(currentSession);
+    return *currentSession;
+}
 
 void WindowSession::open(const QList<TaskRow>& rows) {
     m_program.insert(rows);
@@ -57,6 +72,30 @@ TForm_Remainder* WindowSession::reminder() const {
 
 TForm_About* WindowSession::about() const {
     return Form_About;
+}
+
+TDataModule_Main* dataModule() {
+    return &WindowSession::current().module();
+}
+
+TTable& table() {
+    return WindowSession::current().table();
+}
+
+TForm_Main* mainWindow() {
+    return WindowSession::current().mainWindow();
+}
+
+TForm_Edit* editorWindow() {
+    return WindowSession::current().editor();
+}
+
+TForm_Remainder* reminderWindow() {
+    return WindowSession::current().reminder();
+}
+
+TForm_About* aboutWindow() {
+    return WindowSession::current().about();
 }
 
 bool endsProgram(const std::function<void()>& action) {

@@ -31,6 +31,8 @@ public:
     TempProgram& program() { return m_program; }
     TDataModule_Main& module();
     TTable& table();
+    // The session that lives now (there is one at a time).
+    static WindowSession& current();
     // The windows their owner made for this session.
     TForm_Main* mainWindow() const;
     TForm_Edit* editor() const;
@@ -42,6 +44,14 @@ private:
     TempProgram m_program;
     Instances::Lifetime m_instances;
 };
+
+// The current session's data module, task table and windows, for the tests' helpers.
+TDataModule_Main* dataModule();
+TTable& table();
+TForm_Main* mainWindow();
+TForm_Edit* editorWindow();
+TForm_Remainder* reminderWindow();
+TForm_About* aboutWindow();
 
 // Runs the action inside the message loop: true when it ends the program (the loop
 // returns 0 at once), as the program's real ends do.

@@ -67,7 +67,7 @@ class AccessibilityTest : public QObject {
 private:
     std::unique_ptr<WindowSession> session;
 
-    TaskGrid* grid() const { return Form_Main->DBGrid_Main; }
+    TaskGrid* grid() const { return mainWindow()->DBGrid_Main; }
 
     QAccessibleInterface* cell(int row, int column) const {
         return accessible(grid())->tableInterface()->cellAt(row, column);
@@ -157,7 +157,7 @@ private slots:
         QVERIFY(agree());
         // Completing the overdue task greys it and silences its reminder.
         table().setRecNo(1);
-        Form_Main->Menu_CompletedClick();
+        mainWindow()->Menu_CompletedClick();
         QCOMPARE(rowDescription(0), QStringLiteral("Завершено"));
         QCOMPARE(cellName(0, 0), QStringLiteral("Нет напоминания"));
         QCOMPARE(cellName(0, 3), QStringLiteral("Завершено"));
@@ -173,13 +173,13 @@ private slots:
     void popupMenuOpensFromTheKeyboardOnTheCurrentRow() {
         openFourTasks();
         grid()->setSelectedColumn(0);
-        QMenu* menu = Form_Main->PopupMenu_Main;
+        QMenu* menu = mainWindow()->PopupMenu_Main;
         auto opensOnRow = [&](int row, const QString& completedCaption) {
             const QRect rect = grid()->visualRect(grid()->model()->index(row, 0));
             const QPoint top = grid()->viewport()->mapToGlobal(rect.topLeft());
             const bool onRow = menu->isVisible() && menu->pos().y() >= top.y() &&
                                menu->pos().y() < top.y() + rect.height() &&
-                               Form_Main->Menu_Completed->text() == completedCaption;
+                               mainWindow()->Menu_Completed->text() == completedCaption;
             menu->hide();
             return onRow;
         };
@@ -196,7 +196,7 @@ private slots:
         QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(0, 0), QPoint(5, 5));
         QApplication::sendEvent(grid(), &request);
         QVERIFY(opensOnRow(1, QStringLiteral("Завершаить")));
-        QCOMPARE(Form_Main->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
+        QCOMPARE(mainWindow()->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
     }
 
     void focusedCellIsFramedOnEveryRowColour() {
@@ -221,7 +221,7 @@ private slots:
         grid()->setSelectedColumn(2);
         for (int row = 0; row < 4; ++row)
             QVERIFY2(framed(row), qPrintable(QString::number(row)));
-        Form_Main->Button_Add->setFocus();
+        mainWindow()->Button_Add->setFocus();
         for (int row = 0; row < 4; ++row)
             QVERIFY2(!framed(row), qPrintable(QString::number(row)));
     }
@@ -250,7 +250,7 @@ private slots:
     // program creates (the grid's cells included).
     void tabReachesEveryControlOfEveryWindow() {
         openFourTasks();
-        Form_Remainder->setChoice(TForm_Remainder::Postpone); // its amount and unit in view
+        reminderWindow()->setChoice(TForm_Remainder::Postpone); // its amount and unit in view
         QStringList unreached;
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (window->windowType() == Qt::Popup) // menus and drop-down calendars
@@ -277,39 +277,39 @@ private slots:
 
     void aboutLinkIsAKeyboardReachableLink() {
         openFourTasks();
-        QAccessibleInterface* link = accessible(Form_About->Label2);
+        QAccessibleInterface* link = accessible(aboutWindow()->Label2);
         QCOMPARE(link->role(), QAccessible::Link);
         QCOMPARE(link->text(QAccessible::Name), QStringLiteral("Tarvik"));
-        QSignalSpy clicks(Form_About->Label2, &LinkLabel::clicked);
-        Form_About->show();
-        Form_About->activateWindow();
-        QTRY_COMPARE(QApplication::activeWindow(), Form_About);
-        Form_About->Label2->setFocus();
-        QTest::keyClick(Form_About->Label2, Qt::Key_Space);
-        QTest::keyClick(Form_About->Label2, Qt::Key_Return);
+        QSignalSpy clicks(aboutWindow()->Label2, &LinkLabel::clicked);
+        aboutWindow()->show();
+        aboutWindow()->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), aboutWindow());
+        aboutWindow()->Label2->setFocus();
+        QTest::keyClick(aboutWindow()->Label2, Qt::Key_Space);
+        QTest::keyClick(aboutWindow()->Label2, Qt::Key_Return);
         QCOMPARE(clicks.count(), 2);
     }
 
     void controlsAreNamedByTheirLabels() {
         openFourTasks();
-        QCOMPARE(nameOf(Form_Main->Button_Del_Completed), QStringLiteral("Удалить завершенные"));
+        QCOMPARE(nameOf(mainWindow()->Button_Del_Completed), QStringLiteral("Удалить завершенные"));
         // A caption's leading space is not read out, and stays on the button.
-        QCOMPARE(nameOf(Form_Main->Button_Add), QStringLiteral("Добавить"));
-        QCOMPARE(Form_Main->Button_Add->text(), QStringLiteral(" Добавить"));
-        QCOMPARE(nameOf(Form_Main->Button_Exit), QStringLiteral("Выход"));
-        QCOMPARE(accessible(Form_Main->Label_Now_Time)->text(QAccessible::Description),
+        QCOMPARE(nameOf(mainWindow()->Button_Add), QStringLiteral("Добавить"));
+        QCOMPARE(mainWindow()->Button_Add->text(), QStringLiteral(" Добавить"));
+        QCOMPARE(nameOf(mainWindow()->Button_Exit), QStringLiteral("Выход"));
+        QCOMPARE(accessible(mainWindow()->Label_Now_Time)->text(QAccessible::Description),
                  QStringLiteral("Время"));
-        QCOMPARE(accessible(Form_Main->Label_Now_Date)->text(QAccessible::Description),
+        QCOMPARE(accessible(mainWindow()->Label_Now_Date)->text(QAccessible::Description),
                  QStringLiteral("Дата"));
-        QCOMPARE(nameOf(Form_Edit->DBEdit1), QStringLiteral("Задача"));
-        QCOMPARE(nameOf(Form_Edit->DateTimePicker1), QStringLiteral("Дата"));
-        QCOMPARE(nameOf(Form_Edit->DBMemo1), QStringLiteral("Описание"));
-        QCOMPARE(nameOf(Form_Edit->Edit_Hour), QStringLiteral("Часы"));
-        QCOMPARE(nameOf(Form_Edit->Edit_Minute), QStringLiteral("Минуты"));
-        QCOMPARE(nameOf(Form_Remainder->Edit_Plan), QStringLiteral("Задача"));
-        QCOMPARE(nameOf(Form_Remainder->Memo_Comment), QStringLiteral("Описание"));
-        QCOMPARE(nameOf(Form_Remainder->Edit_Time), QStringLiteral("Количество"));
-        QCOMPARE(accessible(Form_Remainder->ComboBox_Ed_Izm)->text(QAccessible::Description),
+        QCOMPARE(nameOf(editorWindow()->DBEdit1), QStringLiteral("Задача"));
+        QCOMPARE(nameOf(editorWindow()->DateTimePicker1), QStringLiteral("Дата"));
+        QCOMPARE(nameOf(editorWindow()->DBMemo1), QStringLiteral("Описание"));
+        QCOMPARE(nameOf(editorWindow()->Edit_Hour), QStringLiteral("Часы"));
+        QCOMPARE(nameOf(editorWindow()->Edit_Minute), QStringLiteral("Минуты"));
+        QCOMPARE(nameOf(reminderWindow()->Edit_Plan), QStringLiteral("Задача"));
+        QCOMPARE(nameOf(reminderWindow()->Memo_Comment), QStringLiteral("Описание"));
+        QCOMPARE(nameOf(reminderWindow()->Edit_Time), QStringLiteral("Количество"));
+        QCOMPARE(accessible(reminderWindow()->ComboBox_Ed_Izm)->text(QAccessible::Description),
                  QStringLiteral("Единица"));
     }
 
@@ -322,7 +322,7 @@ private slots:
         QVERIFY(windows >= 2);
         QVERIFY(focusable >= 20);
         // The walk does see a control that a reader could not name.
-        auto* stray = new QLineEdit(Form_Edit->Panel1);
+        auto* stray = new QLineEdit(editorWindow()->Panel1);
         QCOMPARE(namelessControls(windows, focusable).size(), 1);
         delete stray;
     }

@@ -42,7 +42,7 @@ private:
     void open(const QList<TaskRow>& rows) { QVERIFY(session->openShown(rows)); }
 
     TempProgram& program() const { return session->program(); }
-    TaskGrid* grid() const { return Form_Main->DBGrid_Main; }
+    TaskGrid* grid() const { return mainWindow()->DBGrid_Main; }
     TTable& table() const { return session->table(); }
 
     QPoint cellCentre(int row, int column) const {
@@ -53,18 +53,18 @@ private:
     void answerEditor(EditorSeen* seen, bool ok, const QString& title = QString()) {
         whenModal([=](QWidget* dialog) {
             seen->caption = dialog->windowTitle();
-            seen->watchOn = Form_Main->Timer1->Enabled();
-            seen->titleEnabled = Form_Edit->DBEdit1->isEnabled();
-            seen->reminderTicked = Form_Edit->CheckBox_Reminder->isChecked();
-            seen->reminderBoxEnabled = Form_Edit->CheckBox_Reminder->isEnabled();
-            seen->height = Form_Edit->Height();
-            seen->hour = Form_Edit->Edit_Hour->text();
-            seen->minute = Form_Edit->Edit_Minute->text();
+            seen->watchOn = mainWindow()->Timer1->Enabled();
+            seen->titleEnabled = editorWindow()->DBEdit1->isEnabled();
+            seen->reminderTicked = editorWindow()->CheckBox_Reminder->isChecked();
+            seen->reminderBoxEnabled = editorWindow()->CheckBox_Reminder->isEnabled();
+            seen->height = editorWindow()->Height();
+            seen->hour = editorWindow()->Edit_Hour->text();
+            seen->minute = editorWindow()->Edit_Minute->text();
             if (!title.isNull()) {
-                Form_Edit->DBEdit1->setFocus();
-                typeText(Form_Edit->DBEdit1, title);
+                editorWindow()->DBEdit1->setFocus();
+                typeText(editorWindow()->DBEdit1, title);
             }
-            (ok ? Form_Edit->Button_OK : Form_Edit->Button_Cancel)->click();
+            (ok ? editorWindow()->Button_OK : editorWindow()->Button_Cancel)->click();
         });
     }
 
@@ -99,20 +99,21 @@ private slots:
         QCOMPARE(storedTitles(), QStringList({"Купить \"хлеб\"; молоко"}));
         QCOMPARE(program().column("Date"), QList<QVariant>({"2026-12-08 00:00:00"}));
         QCOMPARE(table().RecordCount(), 1);
-        QVERIFY(Form_Main->Timer1->Enabled());
-        QVERIFY(Form_Main->Button_Edit->isEnabled() && Form_Main->Label_Del_Completed->isEnabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(mainWindow()->Button_Edit->isEnabled() &&
+                mainWindow()->Label_Del_Completed->isEnabled());
     }
 
     void addThenCancelOnAnEmptyTable() {
         open({});
         EditorSeen seen;
         answerEditor(&seen, false, QStringLiteral("передумал"));
-        Form_Main->Button_Add->click();
+        mainWindow()->Button_Add->click();
         QCOMPARE(table().RecordCount(), 0);
         QCOMPARE(program().rowCount(), 0);
-        QVERIFY(Form_Main->Timer1->Enabled());
-        QVERIFY(!Form_Main->Button_Edit->isEnabled());
-        QVERIFY(!Form_Main->Button_Delete->isEnabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(!mainWindow()->Button_Edit->isEnabled());
+        QVERIFY(!mainWindow()->Button_Delete->isEnabled());
     }
 
     void editPresetsTheEditor() {
@@ -120,7 +121,7 @@ private slots:
               {"сделано", at(2026, 12, 1), {}, true}});
         EditorSeen seen;
         answerEditor(&seen, false);
-        Form_Main->Button_Edit->click();
+        mainWindow()->Button_Edit->click();
         QCOMPARE(seen.caption, QStringLiteral("Изменить задачу"));
         QCOMPARE(seen.height, 380);
         QVERIFY(seen.reminderTicked && seen.titleEnabled);
@@ -129,11 +130,12 @@ private slots:
 
         table().setRecNo(2);
         answerEditor(&seen, false);
-        Form_Main->Menu_Edit->trigger();
+        mainWindow()->Menu_Edit->trigger();
         QVERIFY(!seen.titleEnabled && !seen.reminderBoxEnabled && !seen.reminderTicked);
         QCOMPARE(seen.height, 340);
-        QVERIFY(!Form_Edit->DateTimePicker1->isEnabled() && !Form_Edit->DBMemo1->isEnabled());
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(!editorWindow()->DateTimePicker1->isEnabled() &&
+                !editorWindow()->DBMemo1->isEnabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
     }
 
     void doubleClickOpensTheEditorOnTheRowUnderTheMouse() {
@@ -143,7 +145,7 @@ private slots:
         QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, cellCentre(1, 2));
         QCOMPARE(seen.caption, QStringLiteral("Изменить задачу"));
         QCOMPARE(table().RecNo(), 2);
-        QCOMPARE(Form_Edit->DateTimePicker1->date(), QDate(2026, 12, 10));
+        QCOMPARE(editorWindow()->DateTimePicker1->date(), QDate(2026, 12, 10));
     }
 
     void doubleClickOnTheCompletionColumnTogglesTwice() {
@@ -155,20 +157,20 @@ private slots:
         QCOMPARE(program().column("Completed"), QList<QVariant>({0}));
         QCOMPARE(program().column("Reminder"), QList<QVariant>({QVariant()}));
         QVERIFY(QApplication::activeModalWidget() == nullptr);
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
     }
 
     void doubleClickOnAnEmptyGridDoesNothing() {
         open({});
         QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
         QCOMPARE(pendingModalActions(), 0);
     }
 
     void deleteAsksFirst() {
         open({{"", at(2026, 12, 9)}, {"вторая", at(2026, 12, 10)}});
         MessageBox::setNextAnswer(MessageBox::Cancel);
-        Form_Main->Button_Delete->click();
+        mainWindow()->Button_Delete->click();
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown().first().caption, QStringLiteral("Удаление задачи"));
         QCOMPARE(MessageBox::shown().first().text,
@@ -176,7 +178,7 @@ private slots:
         QVERIFY(MessageBox::shown().first().question);
         QCOMPARE(program().rowCount(), 2);
         QVERIFY(grid()->hasFocus());
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
 
         table().setRecNo(2);
         press(Qt::Key_Delete);
@@ -185,11 +187,11 @@ private slots:
         QCOMPARE(storedTitles(), QStringList({""}));
         QCOMPARE(table().RecNo(), 1);
 
-        Form_Main->Menu_Delete->trigger();
+        mainWindow()->Menu_Delete->trigger();
         QCOMPARE(table().RecordCount(), 0);
-        QVERIFY(!Form_Main->Button_Edit->isEnabled() &&
-                !Form_Main->Label_Del_Completed->isEnabled());
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(!mainWindow()->Button_Edit->isEnabled() &&
+                !mainWindow()->Label_Del_Completed->isEnabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
     }
 
     void keysOnAnEmptyTable() {
@@ -220,16 +222,16 @@ private slots:
                 kept << QString::number(i);
         }
         open(rows);
-        QWidget* focused = Form_Main->Button_Add;
+        QWidget* focused = mainWindow()->Button_Add;
         focused->setFocus();
         press(Qt::Key_Delete, Qt::ShiftModifier); // the grid lacks the focus: nothing happens
         QCOMPARE(program().rowCount(), completed.size());
-        Form_Main->Button_Del_Completed->click();
+        mainWindow()->Button_Del_Completed->click();
         QCOMPARE(storedTitles(), kept);
         QCOMPARE(table().RecordCount(), kept.size());
         QCOMPARE(table().RecNo(), kept.isEmpty() ? -1 : int(kept.size()));
-        QCOMPARE(Form_Main->Button_Del_Completed->isEnabled(), !kept.isEmpty());
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QCOMPARE(mainWindow()->Button_Del_Completed->isEnabled(), !kept.isEmpty());
+        QVERIFY(mainWindow()->Timer1->Enabled());
         QCOMPARE(QApplication::focusWidget(), focused);
     }
 
@@ -237,39 +239,40 @@ private slots:
         open({{"сделано", at(2026, 12, 9), {}, true},
               {"без напоминания", at(2026, 12, 9)},
               {"с напоминанием", at(2026, 12, 9), at(2026, 12, 9, 9, 5)}});
-        Form_Main->PopupMenu_MainPopup();
-        QCOMPARE(Form_Main->Menu_Completed->text(), QStringLiteral("Снять завершение"));
-        QVERIFY(!Form_Main->Menu_Remainder->isVisible() &&
-                !Form_Main->Menu_RemainderDelete->isVisible());
-        QVERIFY(Form_Main->Menu_Edit->isEnabled() && Form_Main->Menu_Del_Completed->isEnabled());
+        mainWindow()->PopupMenu_MainPopup();
+        QCOMPARE(mainWindow()->Menu_Completed->text(), QStringLiteral("Снять завершение"));
+        QVERIFY(!mainWindow()->Menu_Remainder->isVisible() &&
+                !mainWindow()->Menu_RemainderDelete->isVisible());
+        QVERIFY(mainWindow()->Menu_Edit->isEnabled() &&
+                mainWindow()->Menu_Del_Completed->isEnabled());
 
         table().setRecNo(2);
-        Form_Main->PopupMenu_MainPopup();
-        QCOMPARE(Form_Main->Menu_Completed->text(), QStringLiteral("Завершаить"));
-        QCOMPARE(Form_Main->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
-        QVERIFY(Form_Main->Menu_Remainder->isVisible() &&
-                !Form_Main->Menu_RemainderDelete->isVisible());
+        mainWindow()->PopupMenu_MainPopup();
+        QCOMPARE(mainWindow()->Menu_Completed->text(), QStringLiteral("Завершаить"));
+        QCOMPARE(mainWindow()->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
+        QVERIFY(mainWindow()->Menu_Remainder->isVisible() &&
+                !mainWindow()->Menu_RemainderDelete->isVisible());
 
         table().setRecNo(3);
-        Form_Main->PopupMenu_MainPopup();
-        QCOMPARE(Form_Main->Menu_Remainder->text(), QStringLiteral("Именить напоминание"));
-        QVERIFY(Form_Main->Menu_RemainderDelete->isVisible());
+        mainWindow()->PopupMenu_MainPopup();
+        QCOMPARE(mainWindow()->Menu_Remainder->text(), QStringLiteral("Именить напоминание"));
+        QVERIFY(mainWindow()->Menu_RemainderDelete->isVisible());
 
-        Form_Main->Menu_Completed->trigger(); // completing empties the reminder
-        Form_Main->Menu_Completed->trigger(); // and taking it back does not restore it
-        Form_Main->PopupMenu_MainPopup();
-        QCOMPARE(Form_Main->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
+        mainWindow()->Menu_Completed->trigger(); // completing empties the reminder
+        mainWindow()->Menu_Completed->trigger(); // and taking it back does not restore it
+        mainWindow()->PopupMenu_MainPopup();
+        QCOMPARE(mainWindow()->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
         QCOMPARE(program().column("Reminder").last(), QVariant());
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
 
-        Form_Main->Button_Del_Completed->click();
-        Form_Main->Menu_Delete->trigger();
-        Form_Main->Menu_Delete->trigger();
-        Form_Main->PopupMenu_MainPopup();
-        QVERIFY(!Form_Main->Menu_Edit->isEnabled() && !Form_Main->Menu_Delete->isEnabled());
-        QVERIFY(!Form_Main->Menu_Completed->isEnabled() &&
-                !Form_Main->Menu_Del_Completed->isEnabled());
-        QVERIFY(!Form_Main->Menu_Remainder->isVisible() && Form_Main->Menu_Add->isEnabled());
+        mainWindow()->Button_Del_Completed->click();
+        mainWindow()->Menu_Delete->trigger();
+        mainWindow()->Menu_Delete->trigger();
+        mainWindow()->PopupMenu_MainPopup();
+        QVERIFY(!mainWindow()->Menu_Edit->isEnabled() && !mainWindow()->Menu_Delete->isEnabled());
+        QVERIFY(!mainWindow()->Menu_Completed->isEnabled() &&
+                !mainWindow()->Menu_Del_Completed->isEnabled());
+        QVERIFY(!mainWindow()->Menu_Remainder->isVisible() && mainWindow()->Menu_Add->isEnabled());
     }
 
     void refusedDeletesKeepTheTasks() {
@@ -277,8 +280,8 @@ private slots:
         session->module().Connection.setBusyTimeout(50);
         {
             const ForeignLock lock(program().databasePath());
-            Form_Main->Button_Delete->click();
-            Form_Main->Button_Del_Completed->click();
+            mainWindow()->Button_Delete->click();
+            mainWindow()->Button_Del_Completed->click();
         }
         // The question, then the database's refusal of each command.
         QCOMPARE(MessageBox::shown().size(), 3);
@@ -286,8 +289,8 @@ private slots:
         QVERIFY(MessageBox::shown().at(2).text.contains("lock"));
         QCOMPARE(table().RecordCount(), 2);
         QCOMPARE(program().rowCount(), 2);
-        QVERIFY(Form_Main->Timer1->Enabled());
-        QVERIFY(Form_Main->Button_Del_Completed->isEnabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(mainWindow()->Button_Del_Completed->isEnabled());
     }
 };
 

@@ -25,10 +25,6 @@ namespace {
 
 const QDateTime Now = at(2026, 12, 8, 14, 3, 27);
 
-TTable& table() {
-    return DataModule_Main->Table_Main;
-}
-
 TaskRow task(const QString& plan, const QDateTime& date, const QDateTime& reminder = {},
              bool completed = false, const QString& comments = {}) {
     return {plan, date, reminder, completed, comments};
@@ -39,10 +35,10 @@ TaskRow task(const QString& plan, const QDateTime& date, const QDateTime& remind
 void inEditor(void (TForm_Main::*command)(), const std::function<void()>& steps) {
     whenModal([steps](QWidget*) {
         steps();
-        if (Form_Edit->isVisible())
-            Form_Edit->reject();
+        if (editorWindow()->isVisible())
+            editorWindow()->reject();
     });
-    (Form_Main->*command)();
+    (mainWindow()->*command)();
 }
 
 void adding(const std::function<void()>& steps) {
@@ -56,7 +52,7 @@ void editing(const std::function<void()>& steps) {
 // An added task with the reminder row in view, for the hour and minute fields.
 void withReminderRow(const std::function<void()>& steps) {
     adding([&steps] {
-        Form_Edit->CheckBox_Reminder->setChecked(true);
+        editorWindow()->CheckBox_Reminder->setChecked(true);
         steps();
     });
 }
@@ -71,23 +67,23 @@ void retype(MaskEdit* edit, const QString& keys) {
 }
 
 QList<QWidget*> taskFields() {
-    return {Form_Edit->CheckBox_Reminder, Form_Edit->DBEdit1, Form_Edit->DateTimePicker1,
-            Form_Edit->DBMemo1};
+    return {editorWindow()->CheckBox_Reminder, editorWindow()->DBEdit1,
+            editorWindow()->DateTimePicker1, editorWindow()->DBMemo1};
 }
 
 QList<QWidget*> reminderRow() {
-    return {Form_Edit->DateTimePicker_Reminder,
-            Form_Edit->Edit_Hour,
-            Form_Edit->UpDown_Hour,
-            Form_Edit->Label_Time,
-            Form_Edit->Edit_Minute,
-            Form_Edit->UpDown_Minute};
+    return {editorWindow()->DateTimePicker_Reminder,
+            editorWindow()->Edit_Hour,
+            editorWindow()->UpDown_Hour,
+            editorWindow()->Label_Time,
+            editorWindow()->Edit_Minute,
+            editorWindow()->UpDown_Minute};
 }
 
 // Where the control's visible part begins: the colon's box starts higher than the row, but
 // its upper dot sits at the height of a small letter.
 int visibleTop(QWidget* w) {
-    if (w != Form_Edit->Label_Time)
+    if (w != editorWindow()->Label_Time)
         return w->geometry().top();
     const QFontMetrics metrics(w->font());
     return w->geometry().top() + metrics.ascent() - metrics.xHeight();
@@ -95,22 +91,22 @@ int visibleTop(QWidget* w) {
 
 bool rowInView() {
     for (QWidget* w : reminderRow())
-        if (w->geometry().bottom() >= Form_Edit->height())
+        if (w->geometry().bottom() >= editorWindow()->height())
             return false;
     return true;
 }
 
 bool rowOutOfView() {
     for (QWidget* w : reminderRow())
-        if (visibleTop(w) < Form_Edit->height())
+        if (visibleTop(w) < editorWindow()->height())
             return false;
-    return Form_Edit->CheckBox_Reminder->geometry().bottom() < Form_Edit->height();
+    return editorWindow()->CheckBox_Reminder->geometry().bottom() < editorWindow()->height();
 }
 
 QList<bool> commandButtons() {
-    return {Form_Main->Button_Edit->isEnabled(), Form_Main->Button_Delete->isEnabled(),
-            Form_Main->Button_Del_Completed->isEnabled(),
-            Form_Main->Label_Del_Completed->isEnabled()};
+    return {mainWindow()->Button_Edit->isEnabled(), mainWindow()->Button_Delete->isEnabled(),
+            mainWindow()->Button_Del_Completed->isEnabled(),
+            mainWindow()->Label_Del_Completed->isEnabled()};
 }
 
 enum Ending { CancelButton, EscapeKey, CloseBox };
@@ -118,20 +114,15 @@ enum Ending { CancelButton, EscapeKey, CloseBox };
 void end(Ending ending) {
     switch (ending) {
     case CancelButton:
-        Form_Edit->Button_Cancel->click();
+        editorWindow()->Button_Cancel->click();
         break;
     case EscapeKey:
-        QTest::keyClick(Form_Edit->DBEdit1, Qt::Key_Escape);
+        QTest::keyClick(editorWindow()->DBEdit1, Qt::Key_Escape);
         break;
     case CloseBox: // what the title bar's close box and Alt+F4 send
-        Form_Edit->close();
+        editorWindow()->close();
         break;
     }
-}
-
-QString lastMessage() {
-    const QList<MessageBox::Shown> shown = MessageBox::shown();
-    return shown.isEmpty() ? QString() : shown.last().caption + " / " + shown.last().text;
 }
 
 } // namespace
@@ -207,8 +198,8 @@ void TestEditor::typedTimeIsClamped() {
     QFETCH(QString, typed);
     QFETCH(QString, text);
     open();
-    MaskEdit* edit = hour ? Form_Edit->Edit_Hour : Form_Edit->Edit_Minute;
-    UpDown* upDown = hour ? Form_Edit->UpDown_Hour : Form_Edit->UpDown_Minute;
+    MaskEdit* edit = hour ? editorWindow()->Edit_Hour : editorWindow()->Edit_Minute;
+    UpDown* upDown = hour ? editorWindow()->UpDown_Hour : editorWindow()->UpDown_Minute;
     withReminderRow([&] { retype(edit, typed); });
     QCOMPARE(edit->text(), text);
     QCOMPARE(upDown->Position(), text.trimmed().toInt());
@@ -234,16 +225,16 @@ void TestEditor::spinButtonsWrap() {
     QFETCH(bool, up);
     QFETCH(QString, text);
     open();
-    MaskEdit* edit = hour ? Form_Edit->Edit_Hour : Form_Edit->Edit_Minute;
-    UpDown* upDown = hour ? Form_Edit->UpDown_Hour : Form_Edit->UpDown_Minute;
-    MaskEdit* other = hour ? Form_Edit->Edit_Minute : Form_Edit->Edit_Hour;
+    MaskEdit* edit = hour ? editorWindow()->Edit_Hour : editorWindow()->Edit_Minute;
+    UpDown* upDown = hour ? editorWindow()->UpDown_Hour : editorWindow()->UpDown_Minute;
+    MaskEdit* other = hour ? editorWindow()->Edit_Minute : editorWindow()->Edit_Hour;
     QWidget* focused = nullptr;
     QString selected;
     withReminderRow([&] {
         edit->setText(start);
         other->setText(QStringLiteral("14"));
         QTest::mouseClick(up ? upDown->upButton() : upDown->downButton(), Qt::LeftButton);
-        focused = Form_Edit->focusWidget();
+        focused = editorWindow()->focusWidget();
         selected = edit->selectedText();
     });
     QCOMPARE(edit->text(), text);
@@ -257,9 +248,9 @@ void TestEditor::clickSelectsTheField() {
     open();
     QStringList selected;
     withReminderRow([&] {
-        Form_Edit->Edit_Hour->setText(QStringLiteral("12"));
-        Form_Edit->Edit_Minute->setText(QStringLiteral("34"));
-        for (MaskEdit* edit : {Form_Edit->Edit_Hour, Form_Edit->Edit_Minute}) {
+        editorWindow()->Edit_Hour->setText(QStringLiteral("12"));
+        editorWindow()->Edit_Minute->setText(QStringLiteral("34"));
+        for (MaskEdit* edit : {editorWindow()->Edit_Hour, editorWindow()->Edit_Minute}) {
             edit->deselect();
             QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(3, 5));
             selected << edit->selectedText();
@@ -272,46 +263,47 @@ void TestEditor::clickSelectsTheField() {
 // for the empty table and on for the first task.
 void TestEditor::firstTaskOnEmptyTable() {
     open();
-    Form_Main->Button_Edit->setEnabled(true);
+    mainWindow()->Button_Edit->setEnabled(true);
     adding([] {
-        typeText(Form_Edit->DBEdit1, QStringLiteral("Черновик"));
-        Form_Edit->Button_Cancel->click();
+        typeText(editorWindow()->DBEdit1, QStringLiteral("Черновик"));
+        editorWindow()->Button_Cancel->click();
     });
     QCOMPARE(table().RecordCount(), 0);
     QCOMPARE(m_session->program().rowCount(), 0);
     QCOMPARE(commandButtons(), QList<bool>(4, false));
-    QVERIFY(Form_Main->Timer1->Enabled());
+    QVERIFY(mainWindow()->Timer1->Enabled());
     QWidget* focusAtShow = nullptr;
     QStringList messages;
     QList<QWidget*> focused;
     adding([&] {
-        focusAtShow = Form_Edit->focusWidget();
-        Form_Edit->Button_OK->click();
+        focusAtShow = editorWindow()->focusWidget();
+        editorWindow()->Button_OK->click();
         messages << lastMessage();
-        focused << Form_Edit->focusWidget();
-        typeText(Form_Edit->DBEdit1, QStringLiteral("Купить молоко"));
-        Form_Edit->CheckBox_Reminder->setChecked(true); // proposes today 14:03, begun already
-        Form_Edit->Button_OK->click();
+        focused << editorWindow()->focusWidget();
+        typeText(editorWindow()->DBEdit1, QStringLiteral("Купить молоко"));
+        editorWindow()->CheckBox_Reminder->setChecked(true); // proposes today 14:03, begun already
+        editorWindow()->Button_OK->click();
         messages << lastMessage();
-        focused << Form_Edit->focusWidget();
+        focused << editorWindow()->focusWidget();
         Clock::setFixed(at(2026, 12, 8, 14, 4)); // the very moment counts as passed
-        retype(Form_Edit->Edit_Minute, QStringLiteral("04"));
-        Form_Edit->Button_OK->click();
+        retype(editorWindow()->Edit_Minute, QStringLiteral("04"));
+        editorWindow()->Button_OK->click();
         messages << lastMessage();
         QCOMPARE(m_session->program().rowCount(), 0);
-        retype(Form_Edit->Edit_Minute, QStringLiteral("05"));
-        Form_Edit->Button_OK->click();
+        retype(editorWindow()->Edit_Minute, QStringLiteral("05"));
+        editorWindow()->Button_OK->click();
     });
-    QCOMPARE(focusAtShow, Form_Edit->DBEdit1);
+    QCOMPARE(focusAtShow, editorWindow()->DBEdit1);
     const QString passed = QStringLiteral("Время напоминания! / Время напоминания уже прошло!");
     QCOMPARE(messages,
              QStringList({"Нет заголовка задачи! / Введите заголовок задачи!", passed, passed}));
-    QCOMPARE(focused, QList<QWidget*>({Form_Edit->DBEdit1, Form_Edit->DateTimePicker_Reminder}));
-    QVERIFY(!Form_Edit->isVisible());
+    QCOMPARE(focused,
+             QList<QWidget*>({editorWindow()->DBEdit1, editorWindow()->DateTimePicker_Reminder}));
+    QVERIFY(!editorWindow()->isVisible());
     QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({"Купить молоко"}));
     QCOMPARE(m_session->program().column("Reminder"), QList<QVariant>({"2026-12-08 14:05:00"}));
     QCOMPARE(m_session->program().column("Date"), QList<QVariant>({"2026-12-08 00:00:00"}));
-    QVERIFY(Form_Main->Timer1->Enabled());
+    QVERIFY(mainWindow()->Timer1->Enabled());
     QCOMPARE(commandButtons(), QList<bool>(4, true));
 }
 
@@ -321,9 +313,9 @@ void TestEditor::titleAndDescriptionStoredAsTyped() {
     open();
     for (const QString& typed : {QString(60, 'x'), QStringLiteral("   "), title}) {
         adding([&] {
-            typeText(Form_Edit->DBEdit1, typed);
-            typeText(Form_Edit->DBMemo1, comments);
-            Form_Edit->Button_OK->click();
+            typeText(editorWindow()->DBEdit1, typed);
+            typeText(editorWindow()->DBMemo1, comments);
+            editorWindow()->Button_OK->click();
         });
     }
     QCOMPARE(m_session->program().column("Plan"),
@@ -336,35 +328,35 @@ void TestEditor::completedTaskOpensForViewing() {
     QString title, comments;
     QWidget* focused = nullptr;
     editing([&] {
-        title = Form_Edit->DBEdit1->text();
-        comments = Form_Edit->DBMemo1->toPlainText();
-        focused = Form_Edit->focusWidget();
-        Form_Edit->Button_OK->click();
+        title = editorWindow()->DBEdit1->text();
+        comments = editorWindow()->DBMemo1->toPlainText();
+        focused = editorWindow()->focusWidget();
+        editorWindow()->Button_OK->click();
     });
     QCOMPARE(title, QStringLiteral("Готово"));
     QCOMPARE(comments, QStringLiteral("описание"));
     QVERIFY(!taskFields().contains(focused));
     QCOMPARE(m_session->program().column("Completed"), QList<QVariant>({qint64(1)}));
     QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({"Готово"}));
-    QVERIFY(Form_Main->Timer1->Enabled());
+    QVERIFY(mainWindow()->Timer1->Enabled());
 }
 
 void TestEditor::heightShowsOrHidesReminderRow() {
     open();
-    Form_Edit->setHeight(TForm_Edit::HeightWithReminder);
+    editorWindow()->setHeight(TForm_Edit::HeightWithReminder);
     QVERIFY(rowInView());
-    Form_Edit->setHeight(TForm_Edit::HeightWithoutReminder);
+    editorWindow()->setHeight(TForm_Edit::HeightWithoutReminder);
     QVERIFY(rowOutOfView());
     QList<int> heights;
     QList<bool> views;
     adding([&] {
-        heights << Form_Edit->Height();
+        heights << editorWindow()->Height();
         views << rowOutOfView();
-        Form_Edit->CheckBox_Reminder->setChecked(true);
-        heights << Form_Edit->Height();
+        editorWindow()->CheckBox_Reminder->setChecked(true);
+        heights << editorWindow()->Height();
         views << rowInView();
-        Form_Edit->CheckBox_Reminder->setChecked(false);
-        heights << Form_Edit->Height();
+        editorWindow()->CheckBox_Reminder->setChecked(false);
+        heights << editorWindow()->Height();
         views << rowOutOfView();
     });
     QCOMPARE(heights, QList<int>({340, 380, 340}));
@@ -376,19 +368,19 @@ void TestEditor::tickingProposesOrReloadsReminder() {
           task("С ним", at(2026, 12, 1), at(2026, 12, 20, 9, 5))});
     QStringList seen;
     auto look = [&seen] {
-        seen << Form_Edit->DateTimePicker_Reminder->date().toString(Qt::ISODate) + " " +
-                    Form_Edit->Edit_Hour->text() + ":" + Form_Edit->Edit_Minute->text();
+        seen << editorWindow()->DateTimePicker_Reminder->date().toString(Qt::ISODate) + " " +
+                    editorWindow()->Edit_Hour->text() + ":" + editorWindow()->Edit_Minute->text();
     };
     auto retick = [] {
-        Form_Edit->CheckBox_Reminder->setChecked(false);
-        Form_Edit->CheckBox_Reminder->setChecked(true);
+        editorWindow()->CheckBox_Reminder->setChecked(false);
+        editorWindow()->CheckBox_Reminder->setChecked(true);
     };
     editing([&] {
-        Form_Edit->Edit_Hour->setText(QStringLiteral("05"));
-        Form_Edit->CheckBox_Reminder->setChecked(true);
+        editorWindow()->Edit_Hour->setText(QStringLiteral("05"));
+        editorWindow()->CheckBox_Reminder->setChecked(true);
         look();
-        Form_Edit->DateTimePicker1->setDate(QDate(2026, 12, 11));
-        retype(Form_Edit->Edit_Minute, QStringLiteral("30"));
+        editorWindow()->DateTimePicker1->setDate(QDate(2026, 12, 11));
+        retype(editorWindow()->Edit_Minute, QStringLiteral("30"));
         look();
         retick();
         look();
@@ -396,7 +388,7 @@ void TestEditor::tickingProposesOrReloadsReminder() {
     table().Next();
     editing([&] {
         look();
-        retype(Form_Edit->Edit_Hour, QStringLiteral("11"));
+        retype(editorWindow()->Edit_Hour, QStringLiteral("11"));
         retick();
         look();
     });
@@ -407,13 +399,13 @@ void TestEditor::tickingProposesOrReloadsReminder() {
 void TestEditor::clearingTheBoxRemovesTheReminder() {
     open({task("Позвонить", at(2026, 12, 8), at(2026, 12, 9, 10, 0))});
     editing([] {
-        Form_Edit->CheckBox_Reminder->setChecked(false);
+        editorWindow()->CheckBox_Reminder->setChecked(false);
         // A past reminder row is not looked at while the box is clear.
-        Form_Edit->DateTimePicker_Reminder->setDate(QDate(2020, 1, 1));
-        Form_Edit->Button_OK->click();
+        editorWindow()->DateTimePicker_Reminder->setDate(QDate(2020, 1, 1));
+        editorWindow()->Button_OK->click();
     });
     QCOMPARE(m_session->program().column("Reminder"), QList<QVariant>({QVariant()}));
-    QCOMPARE(Form_Edit->Height(), TForm_Edit::HeightWithoutReminder);
+    QCOMPARE(editorWindow()->Height(), TForm_Edit::HeightWithoutReminder);
 }
 
 void TestEditor::everyEndingCancelsOnce_data() {
@@ -428,17 +420,17 @@ void TestEditor::everyEndingCancelsOnce_data() {
 void TestEditor::everyEndingCancelsOnce() {
     QFETCH(int, ending);
     open({task("Старое", at(2026, 12, 8))});
-    QSignalSpy finished(Form_Edit, &QDialog::finished);
+    QSignalSpy finished(editorWindow(), &QDialog::finished);
     for (auto command : {&TForm_Main::Button_AddClick, &TForm_Main::Button_EditClick}) {
         inEditor(command, [&] {
-            Form_Edit->DBEdit1->selectAll();
-            typeText(Form_Edit->DBEdit1, QStringLiteral("Новое"));
+            editorWindow()->DBEdit1->selectAll();
+            typeText(editorWindow()->DBEdit1, QStringLiteral("Новое"));
             end(Ending(ending));
         });
         QCOMPARE(table().state(), TTable::Browse);
         QCOMPARE(table().RecordCount(), 1);
         QCOMPARE(table().Fields(F_Plan).AsString(), QStringLiteral("Старое"));
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
     }
     QCOMPARE(finished.count(), 2);
     QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({"Старое"}));
@@ -448,18 +440,18 @@ void TestEditor::enterPressesOkExceptInDescription() {
     open();
     QList<bool> openAfter;
     adding([&] {
-        typeText(Form_Edit->DBEdit1, QStringLiteral("Задача"));
-        typeText(Form_Edit->DBMemo1, QStringLiteral("\n"));
-        openAfter << Form_Edit->isVisible();
-        QTest::keyClick(Form_Edit->DBEdit1, Qt::Key_Return);
-        openAfter << Form_Edit->isVisible();
+        typeText(editorWindow()->DBEdit1, QStringLiteral("Задача"));
+        typeText(editorWindow()->DBMemo1, QStringLiteral("\n"));
+        openAfter << editorWindow()->isVisible();
+        QTest::keyClick(editorWindow()->DBEdit1, Qt::Key_Return);
+        openAfter << editorWindow()->isVisible();
     });
     QCOMPARE(openAfter, QList<bool>({true, false}));
     QCOMPARE(m_session->program().column("Comments"), QList<QVariant>({"\n"}));
     editing([] {
-        typeText(Form_Edit->DBEdit1, QStringLiteral("!"));
-        Form_Edit->Button_Cancel->setFocus();
-        QTest::keyClick(Form_Edit->Button_Cancel, Qt::Key_Return);
+        typeText(editorWindow()->DBEdit1, QStringLiteral("!"));
+        editorWindow()->Button_Cancel->setFocus();
+        QTest::keyClick(editorWindow()->Button_Cancel, Qt::Key_Return);
     });
     QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({"Задача"}));
 }
@@ -468,21 +460,21 @@ void TestEditor::enterPressesOkExceptInDescription() {
 // what was typed, and Cancel leaves the table as it was.
 void TestEditor::refusedWriteKeepsTheDialogAsTyped() {
     open({task("Сохранённая", at(2026, 12, 1))});
-    DataModule_Main->Connection.setBusyTimeout(50);
+    dataModule()->Connection.setBusyTimeout(50);
     QString report, title, comments;
     bool stillOpen = false;
     adding([&] {
-        typeText(Form_Edit->DBEdit1, QStringLiteral("Новая"));
-        typeText(Form_Edit->DBMemo1, QStringLiteral("текст"));
+        typeText(editorWindow()->DBEdit1, QStringLiteral("Новая"));
+        typeText(editorWindow()->DBMemo1, QStringLiteral("текст"));
         {
             const ForeignLock lock(m_session->program().databasePath());
-            Form_Edit->Button_OK->click();
+            editorWindow()->Button_OK->click();
         }
         report = lastMessage();
-        stillOpen = Form_Edit->isVisible() && !Form_Main->Timer1->Enabled();
-        title = Form_Edit->DBEdit1->text();
-        comments = Form_Edit->DBMemo1->toPlainText();
-        Form_Edit->Button_Cancel->click();
+        stillOpen = editorWindow()->isVisible() && !mainWindow()->Timer1->Enabled();
+        title = editorWindow()->DBEdit1->text();
+        comments = editorWindow()->DBMemo1->toPlainText();
+        editorWindow()->Button_Cancel->click();
     });
     QVERIFY2(report.contains(QStringLiteral("locked")), qPrintable(report));
     QVERIFY(stillOpen);
@@ -491,29 +483,29 @@ void TestEditor::refusedWriteKeepsTheDialogAsTyped() {
     QCOMPARE(table().RecordCount(), 1);
     QCOMPARE(table().Fields(F_Plan).AsString(), QStringLiteral("Сохранённая"));
     QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({"Сохранённая"}));
-    QVERIFY(Form_Main->Timer1->Enabled());
+    QVERIFY(mainWindow()->Timer1->Enabled());
 }
 
 // Each date picker is one tab stop, whichever of its sections is selected, in both heights
 // and both ways.
 void TestEditor::tabWalksTheChainOneStopPerPicker() {
     open({task("С напоминанием", at(2026, 12, 9), at(2026, 12, 20, 9, 5))});
-    const QList<QWidget*> chain = {Form_Edit->DBEdit1,
-                                   Form_Edit->DateTimePicker1,
-                                   Form_Edit->DBMemo1,
-                                   Form_Edit->Button_OK,
-                                   Form_Edit->Button_Cancel,
-                                   Form_Edit->CheckBox_Reminder,
-                                   Form_Edit->DateTimePicker_Reminder,
-                                   Form_Edit->Edit_Hour,
-                                   Form_Edit->Edit_Minute,
-                                   Form_Edit->DBEdit1};
+    const QList<QWidget*> chain = {editorWindow()->DBEdit1,
+                                   editorWindow()->DateTimePicker1,
+                                   editorWindow()->DBMemo1,
+                                   editorWindow()->Button_OK,
+                                   editorWindow()->Button_Cancel,
+                                   editorWindow()->CheckBox_Reminder,
+                                   editorWindow()->DateTimePicker_Reminder,
+                                   editorWindow()->Edit_Hour,
+                                   editorWindow()->Edit_Minute,
+                                   editorWindow()->DBEdit1};
     QList<QWidget*> reversed(chain.rbegin(), chain.rend());
     auto walk = [](Qt::Key key, int steps) {
-        QList<QWidget*> seen = {Form_Edit->focusWidget()};
+        QList<QWidget*> seen = {editorWindow()->focusWidget()};
         for (int i = 0; i < steps; ++i) {
-            QTest::keyClick(Form_Edit->focusWidget(), key);
-            seen << Form_Edit->focusWidget();
+            QTest::keyClick(editorWindow()->focusWidget(), key);
+            seen << editorWindow()->focusWidget();
         }
         return seen;
     };
@@ -521,9 +513,9 @@ void TestEditor::tabWalksTheChainOneStopPerPicker() {
         QList<QWidget*> forward, backward;
         int height = 0;
         inEditor(command, [&] {
-            height = Form_Edit->Height();
+            height = editorWindow()->Height();
             forward = walk(Qt::Key_Tab, int(chain.size()) - 1);
-            Form_Edit->DateTimePicker1->setCurrentSection(QDateTimeEdit::YearSection);
+            editorWindow()->DateTimePicker1->setCurrentSection(QDateTimeEdit::YearSection);
             backward = walk(Qt::Key_Backtab, int(chain.size()) - 1);
         });
         QCOMPARE(forward, chain);
@@ -537,13 +529,13 @@ void TestEditor::titleTabTabLandsInTheDescription() {
     open();
     QDate shown;
     adding([&] {
-        typeText(Form_Edit->focusWidget(), QStringLiteral("Купить хлеб"));
-        QTest::keyClick(Form_Edit->focusWidget(), Qt::Key_Tab);
-        QTest::keyClick(Form_Edit->focusWidget(), Qt::Key_Up); // the day, one on
-        QTest::keyClick(Form_Edit->focusWidget(), Qt::Key_Tab);
-        typeText(Form_Edit->focusWidget(), QStringLiteral("белый\nи чёрный"));
-        shown = Form_Edit->DateTimePicker1->date();
-        Form_Edit->Button_OK->click();
+        typeText(editorWindow()->focusWidget(), QStringLiteral("Купить хлеб"));
+        QTest::keyClick(editorWindow()->focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(editorWindow()->focusWidget(), Qt::Key_Up); // the day, one on
+        QTest::keyClick(editorWindow()->focusWidget(), Qt::Key_Tab);
+        typeText(editorWindow()->focusWidget(), QStringLiteral("белый\nи чёрный"));
+        shown = editorWindow()->DateTimePicker1->date();
+        editorWindow()->Button_OK->click();
     });
     QCOMPARE(shown, QDate(2026, 12, 9));
     QCOMPARE(m_session->program().column("Plan"), QList<QVariant>({"Купить хлеб"}));
@@ -560,8 +552,8 @@ void TestEditor::okKeepsTheDateShown() {
     for (int recNo = 1; recNo <= 4; ++recNo) {
         table().setRecNo(recNo);
         editing([&] {
-            shown << Form_Edit->DateTimePicker1->date().toString(Qt::ISODate);
-            QTest::keyClick(Form_Edit->DBEdit1, Qt::Key_Return);
+            shown << editorWindow()->DateTimePicker1->date().toString(Qt::ISODate);
+            QTest::keyClick(editorWindow()->DBEdit1, Qt::Key_Return);
         });
     }
     QCOMPARE(shown, QStringList({"1700-01-01", "0100-01-01", "9999-12-31", "1899-12-30"}));
@@ -578,17 +570,17 @@ void TestEditor::titleLimitCountsCharacters() {
     const QString letters = QString(49, QChar(u'ж'));
     open();
     adding([&] {
-        typeText(Form_Edit->DBEdit1, emoji.repeated(30));
-        Form_Edit->Button_OK->click();
+        typeText(editorWindow()->DBEdit1, emoji.repeated(30));
+        editorWindow()->Button_OK->click();
     });
     adding([&] {
-        typeText(Form_Edit->DBEdit1, letters + emoji + QStringLiteral("я") + emoji);
-        Form_Edit->Button_OK->click();
+        typeText(editorWindow()->DBEdit1, letters + emoji + QStringLiteral("я") + emoji);
+        editorWindow()->Button_OK->click();
     });
     adding([&] {
-        typeText(Form_Edit->DBEdit1, letters);
-        Form_Edit->DBEdit1->insert(emoji + emoji); // pasted
-        Form_Edit->Button_OK->click();
+        typeText(editorWindow()->DBEdit1, letters);
+        editorWindow()->DBEdit1->insert(emoji + emoji); // pasted
+        editorWindow()->Button_OK->click();
     });
     QCOMPARE(MessageBox::shown().size(), 0);
     QCOMPARE(m_session->program().column("Plan"),
@@ -621,9 +613,9 @@ void TestEditor::untouchedFieldsStayAsStored() {
     for (const QString& column : untouched)
         before << program.column(column);
     editing([] {
-        Form_Edit->DBEdit1->end(false);
-        typeText(Form_Edit->DBEdit1, QStringLiteral("!"));
-        Form_Edit->Button_OK->click();
+        editorWindow()->DBEdit1->end(false);
+        typeText(editorWindow()->DBEdit1, QStringLiteral("!"));
+        editorWindow()->Button_OK->click();
     });
     QCOMPARE(lastMessage(), QString());
     QCOMPARE(program.column("Plan"), QList<QVariant>({"Задача!"}));

@@ -33,7 +33,7 @@ private:
     void open(const QList<TaskRow>& rows) { QVERIFY(session->openShown(rows)); }
 
     TempProgram& program() const { return session->program(); }
-    TaskGrid* grid() const { return Form_Main->DBGrid_Main; }
+    TaskGrid* grid() const { return mainWindow()->DBGrid_Main; }
     TTable& table() const { return session->table(); }
 
     QPoint cellCentre(int row, int column) const {
@@ -90,28 +90,32 @@ private slots:
         QVERIFY(rowColour(4) != red && rowColour(4) != grey && rowColour(4) != aqua);
     }
 
-    void columnsFollowTheWidthRule() {
+    // Every caption fits its column, and the title column shows forty characters.
+    void columnsHoldTheirCaptionsAndAFortyCharacterTitle() {
         open({});
-        const int zero = QFontMetrics(grid()->font()).horizontalAdvance('0');
-        const QFontMetrics title(grid()->horizontalHeader()->font());
-        QCOMPARE(grid()->columnWidth(2), 40 * zero + 4);
-        QCOMPARE(grid()->columnWidth(0),
-                 std::max(5 * zero + 4, title.horizontalAdvance("Напоминание") + 4));
+        const QFontMetrics titles(grid()->horizontalHeader()->font());
+        for (int column = 0; column < grid()->model()->columnCount(); ++column) {
+            const QString caption = grid()->model()->headerData(column, Qt::Horizontal).toString();
+            QVERIFY2(titles.horizontalAdvance(caption) < grid()->columnWidth(column),
+                     qPrintable(caption));
+        }
+        const QFontMetrics cells(grid()->font());
+        QVERIFY(cells.horizontalAdvance(QString(40, '0')) < grid()->columnWidth(2));
         QCOMPARE(grid()->model()->headerData(3, Qt::Horizontal).toString(),
                  QStringLiteral("Завершено"));
     }
 
     void commandButtonsFollowTheRecordCount() {
         open({});
-        QWidget* const recordControls[] = {Form_Main->Button_Edit, Form_Main->Button_Delete,
-                                           Form_Main->Button_Del_Completed,
-                                           Form_Main->Label_Del_Completed};
+        QWidget* const recordControls[] = {mainWindow()->Button_Edit, mainWindow()->Button_Delete,
+                                           mainWindow()->Button_Del_Completed,
+                                           mainWindow()->Label_Del_Completed};
         for (QWidget* control : recordControls)
             QVERIFY(!control->isEnabled());
-        QVERIFY(Form_Main->Button_Add->isEnabled());
+        QVERIFY(mainWindow()->Button_Add->isEnabled());
         program().insert({{"новая", at(2026, 12, 9)}});
         table().Refresh();
-        Form_Main->UpdateCommandButtons();
+        mainWindow()->UpdateCommandButtons();
         for (QWidget* control : recordControls)
             QVERIFY(control->isEnabled());
     }
@@ -132,20 +136,20 @@ private slots:
         open({{"первая", at(2026, 12, 9), {}, false, "описание \"первой\""},
               {"вторая", at(2026, 12, 9)}});
         clickCell(0, 2);
-        QCOMPARE(Form_Main->DBGrid_Main->hint(), QStringLiteral("описание \"первой\""));
-        QVERIFY(Form_Main->Timer_Hint->Enabled());
+        QCOMPARE(mainWindow()->DBGrid_Main->hint(), QStringLiteral("описание \"первой\""));
+        QVERIFY(mainWindow()->Timer_Hint->Enabled());
         clickCell(1, 1);
         QCOMPARE(table().RecNo(), 2);
-        QCOMPARE(Form_Main->DBGrid_Main->hint(), QString());
-        Form_Main->Timer_HintTimer();
-        QVERIFY(!Form_Main->Timer_Hint->Enabled());
+        QCOMPARE(mainWindow()->DBGrid_Main->hint(), QString());
+        mainWindow()->Timer_HintTimer();
+        QVERIFY(!mainWindow()->Timer_Hint->Enabled());
     }
 
     void clickOnAnEmptyGridEmptiesTheHint() {
         open({});
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(50, 10));
-        QCOMPARE(Form_Main->DBGrid_Main->hint(), QString());
-        QVERIFY(Form_Main->Timer_Hint->Enabled());
+        QCOMPARE(mainWindow()->DBGrid_Main->hint(), QString());
+        QVERIFY(mainWindow()->Timer_Hint->Enabled());
     }
 
     void refusedCompletionIsReportedAndLosesNothing() {
@@ -278,9 +282,9 @@ private slots:
             current = grid()->currentIndex().row();
             colour = rowColour(at);
             below = grid()->model()->index(at + 1, 2).data().toString();
-            Form_Edit->Button_Cancel->click();
+            editorWindow()->Button_Cancel->click();
         });
-        Form_Main->Button_AddClick();
+        mainWindow()->Button_AddClick();
         QCOMPARE(shown, tasks + 1);
         QCOMPARE(current, at);
         QCOMPARE(colour, aqua);

@@ -35,12 +35,8 @@ namespace {
 
 const QDateTime Now = at(2026, 12, 8, 14, 3, 58);
 
-TTable& table() {
-    return DataModule_Main->Table_Main;
-}
-
 void tick() {
-    Form_Main->Watch->Timer1Timer();
+    mainWindow()->Watch->Timer1Timer();
 }
 
 // What a showing of the reminder dialog showed.
@@ -57,14 +53,14 @@ struct Seen {
 };
 
 Seen look() {
-    const TForm_Remainder* dialog = Form_Remainder;
+    const TForm_Remainder* dialog = reminderWindow();
     return {dialog->windowTitle(),
             dialog->Edit_Plan->text(),
             dialog->Memo_Comment->toPlainText(),
             table().RecNo(),
-            Form_Main->DBGrid_Main->currentIndex().row() + 1,
-            Form_Main->isVisible(),
-            Form_Main->Timer1->Enabled(),
+            mainWindow()->DBGrid_Main->currentIndex().row() + 1,
+            mainWindow()->isVisible(),
+            mainWindow()->Timer1->Enabled(),
             dialog->choice(),
             dialog->ComboBox_Ed_Izm->isVisible() || dialog->Edit_Time->isVisible() ||
                 dialog->UpDown_Time->isVisible()};
@@ -87,19 +83,19 @@ void answerInTurn(const QList<Answer>& answers, QList<Seen>* seen) {
     if (answers.isEmpty())
         return;
     whenModal([answers, seen](QWidget* dialog) {
-        QCOMPARE(dialog, Form_Remainder);
+        QCOMPARE(dialog, reminderWindow());
         seen->append(look());
         answerInTurn(answers.mid(1), seen);
         answers.first()();
-        if (Form_Remainder->isVisible())
-            Form_Remainder->close();
+        if (reminderWindow()->isVisible())
+            reminderWindow()->close();
     });
 }
 
 // A tick at which no dialog should turn up: one that does anyway is recorded and closed.
 QList<Seen> tickShowingNothing() {
     QList<Seen> seen;
-    answerInTurn({[] { Form_Remainder->close(); }}, &seen);
+    answerInTurn({[] { reminderWindow()->close(); }}, &seen);
     tick();
     dropModalActions();
     return seen;
@@ -115,17 +111,18 @@ void inDialog(const Answer& steps) {
 }
 
 void choose(int choice) {
-    QList<QRadioButton*> items = Form_Remainder->RadioGroup_Reminder->findChildren<QRadioButton*>();
+    QList<QRadioButton*> items =
+        reminderWindow()->RadioGroup_Reminder->findChildren<QRadioButton*>();
     QTest::mouseClick(items.at(choice), Qt::LeftButton);
 }
 
 void pressOk() {
-    QTest::mouseClick(Form_Remainder->BitBtn1, Qt::LeftButton);
+    QTest::mouseClick(reminderWindow()->BitBtn1, Qt::LeftButton);
 }
 
 // The unit picked from the list with the keyboard, as a user does.
 void pickUnit(int unit) {
-    QComboBox* units = Form_Remainder->ComboBox_Ed_Izm;
+    QComboBox* units = reminderWindow()->ComboBox_Ed_Izm;
     units->setFocus();
     while (units->currentIndex() < unit)
         QTest::keyClick(units, Qt::Key_Down);
@@ -135,7 +132,7 @@ void pickUnit(int unit) {
 
 // A click into the amount selects it; the keys typed then replace it. No keys: emptied.
 void typeAmount(const QString& keys) {
-    MaskEdit* amount = Form_Remainder->Edit_Time;
+    MaskEdit* amount = reminderWindow()->Edit_Time;
     QTest::mouseClick(amount, Qt::LeftButton, {}, QPoint(5, 5));
     if (keys.isEmpty())
         QTest::keyClick(amount, Qt::Key_Delete);
@@ -163,12 +160,7 @@ Answer postpone(int unit, const QString& amount) {
 }
 
 Answer closeFrame() {
-    return [] { Form_Remainder->close(); };
-}
-
-QString lastMessage() {
-    const QList<MessageBox::Shown> shown = MessageBox::shown();
-    return shown.isEmpty() ? QString() : shown.last().caption + " / " + shown.last().text;
+    return [] { reminderWindow()->close(); };
 }
 
 } // namespace
@@ -202,7 +194,7 @@ private slots:
     void nothingDueLeavesTheCursorAndTheViewsAlone() {
         open({});
         QCOMPARE(tickShowingNothing().size(), 0);
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
         QCOMPARE(table().RecNo(), -1);
         session.reset();
 
@@ -215,7 +207,7 @@ private slots:
         QCOMPARE(tickShowingNothing().size(), 0);
         QCOMPARE(moves.count(), 0);
         QCOMPARE(table().RecNo(), 2);
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
         // The completed task keeps its reminder.
         QCOMPARE(stored("Reminder").at(1), QVariant("2026-12-07 14:03:58"));
     }
@@ -239,7 +231,7 @@ private slots:
         QCOMPARE(seen[0].gridRow, 2);
         QVERIFY(!seen[0].watchOn);
         QCOMPARE(table().RecNo(), 4);
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
         QCOMPARE(stored("Reminder").at(0), QVariant("2026-12-07 14:03:58"));
     }
 
@@ -255,7 +247,7 @@ private slots:
         }
         table().Refresh();
         QCOMPARE(tickShowingNothing().size(), 0);
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
         QCOMPARE(MessageBox::shown().size(), 0);
         QCOMPARE(stored("Reminder"), QList<QVariant>({"вчера"}));
     }
@@ -269,7 +261,7 @@ private slots:
               {"б", at(2026, 12, 8), Now.addSecs(-180)}});
         table().setIndexFieldNames("Plan");
         table().setRecNo(3); // "в"
-        Form_Main->hide();
+        mainWindow()->hide();
         QList<Seen> seen;
         answerInTurn({stop(), stop(), stop()}, &seen);
         tick();
@@ -281,7 +273,7 @@ private slots:
         }
         QCOMPARE(table().RecNo(), 3);
         QCOMPARE(table().Fields(F_Plan).AsString(), QStringLiteral("в"));
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
         QCOMPARE(stored("Reminder"),
                  QList<QVariant>({QVariant(), QVariant(), "2026-12-08 14:04:58", QVariant()}));
     }
@@ -352,13 +344,13 @@ private slots:
         open({{"задача", at(2026, 12, 8), Now.addSecs(-3600), false, "текст"}});
         Clock::setFixed(now);
         inDialog(postpone(unit, amount));
-        QVERIFY(!Form_Remainder->isVisible());
+        QVERIFY(!reminderWindow()->isVisible());
         QCOMPARE(stored("Reminder"), QList<QVariant>({reminder}));
         QCOMPARE(stored("Completed"), QList<QVariant>({qint64(0)}));
         QCOMPARE(stored("Plan"), QList<QVariant>({"задача"}));
         QCOMPARE(stored("Comments"), QList<QVariant>({"текст"}));
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form_Main->DBGrid_Main));
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(mainWindow()->DBGrid_Main));
+        QVERIFY(mainWindow()->Timer1->Enabled());
     }
 
     // "Прекратить" empties the reminder; "Завершить" completes the task and empties it in
@@ -423,8 +415,8 @@ private slots:
             choose(TForm_Remainder::Postpone);
             pickUnit(unit);
             typeAmount(keys);
-            shown = Form_Remainder->Edit_Time->text();
-            position = Form_Remainder->UpDown_Time->Position();
+            shown = reminderWindow()->Edit_Time->text();
+            position = reminderWindow()->UpDown_Time->Position();
         });
         QCOMPARE(shown, text);
         QCOMPARE(position, text.trimmed().toInt());
@@ -437,10 +429,10 @@ private slots:
         QStringList texts;
         QStringList selected;
         auto arrow = [&](bool up) {
-            UpDown* spin = Form_Remainder->UpDown_Time;
+            UpDown* spin = reminderWindow()->UpDown_Time;
             QTest::mouseClick(up ? spin->upButton() : spin->downButton(), Qt::LeftButton);
-            texts << Form_Remainder->Edit_Time->text();
-            selected << Form_Remainder->Edit_Time->selectedText();
+            texts << reminderWindow()->Edit_Time->text();
+            selected << reminderWindow()->Edit_Time->selectedText();
         };
         inDialog([&] {
             choose(TForm_Remainder::Postpone);
@@ -451,15 +443,15 @@ private slots:
             arrow(true);
             arrow(true);
             pickUnit(1);
-            texts << Form_Remainder->Edit_Time->text();
+            texts << reminderWindow()->Edit_Time->text();
             typeAmount("22");
             arrow(true);
             arrow(true);
         });
         QCOMPARE(texts, QStringList({"000", "001", "365", "365", "00", "23", "23"}));
         QCOMPARE(selected, QStringList({"000", "001", "365", "365", "23", "23"}));
-        QCOMPARE(Form_Remainder->UpDown_Time->Position(), 23);
-        QCOMPARE(Form_Remainder->UpDown_Time->Max(), 23);
+        QCOMPARE(reminderWindow()->UpDown_Time->Position(), 23);
+        QCOMPARE(reminderWindow()->UpDown_Time->Max(), 23);
     }
 
     // With the unit typed over, no unit is selected: the amount is left as typed, and OK
@@ -470,12 +462,12 @@ private slots:
         inDialog([&] {
             choose(TForm_Remainder::Postpone);
             typeAmount("5");
-            QComboBox* units = Form_Remainder->ComboBox_Ed_Izm;
+            QComboBox* units = reminderWindow()->ComboBox_Ed_Izm;
             units->lineEdit()->selectAll();
             typeText(units->lineEdit(), QStringLiteral("нед."));
-            QCOMPARE(Form_Remainder->unitIndex(), -1);
+            QCOMPARE(reminderWindow()->unitIndex(), -1);
             typeAmount("99");
-            amount = Form_Remainder->Edit_Time->text();
+            amount = reminderWindow()->Edit_Time->text();
             pressOk();
         });
         QCOMPARE(amount, QStringLiteral("99"));
@@ -504,9 +496,9 @@ private slots:
         QCOMPARE(seen[1].choice, int(TForm_Remainder::Stop));
         QVERIFY(!seen[1].postponeShown);
         QVERIFY(second.postponeShown);
-        QCOMPARE(Form_Remainder->ComboBox_Ed_Izm->currentText(), QStringLiteral("ч."));
-        QCOMPARE(Form_Remainder->Edit_Time->text().trimmed(), QStringLiteral("2"));
-        QCOMPARE(Form_Remainder->UpDown_Time->Position(), 2);
+        QCOMPARE(reminderWindow()->ComboBox_Ed_Izm->currentText(), QStringLiteral("ч."));
+        QCOMPARE(reminderWindow()->Edit_Time->text().trimmed(), QStringLiteral("2"));
+        QCOMPARE(reminderWindow()->UpDown_Time->Position(), 2);
         QCOMPARE(stored("Reminder"),
                  QList<QVariant>({"2026-12-08 16:03:00", "2026-12-08 16:03:00"}));
     }
@@ -518,15 +510,15 @@ private slots:
         bool openAfterEscape = false;
         inDialog([&] {
             choose(TForm_Remainder::Complete);
-            QTest::keyClick(Form_Remainder->Edit_Plan, Qt::Key_Escape);
-            openAfterEscape = Form_Remainder->isVisible();
-            Form_Remainder->close();
+            QTest::keyClick(reminderWindow()->Edit_Plan, Qt::Key_Escape);
+            openAfterEscape = reminderWindow()->isVisible();
+            reminderWindow()->close();
         });
         QVERIFY(openAfterEscape);
         QCOMPARE(stored("Completed"), QList<QVariant>({qint64(0)}));
         QCOMPARE(stored("Reminder"), QList<QVariant>({"2026-12-08 14:03:58"}));
-        QVERIFY(Form_Main->Timer1->Enabled());
-        inDialog([] { QTest::keyClick(Form_Remainder->Edit_Plan, Qt::Key_Return); });
+        QVERIFY(mainWindow()->Timer1->Enabled());
+        inDialog([] { QTest::keyClick(reminderWindow()->Edit_Plan, Qt::Key_Return); });
         QCOMPARE(stored("Reminder"), QList<QVariant>({QVariant()}));
     }
 
@@ -538,11 +530,11 @@ private slots:
             choose(TForm_Remainder::Postpone);
             for (int unit : {0, 2}) {
                 pickUnit(unit);
-                Form_Remainder->BitBtn1->setFocus();
+                reminderWindow()->BitBtn1->setFocus();
                 pressOk();
                 messages << lastMessage();
-                stillOpen << (Form_Remainder->isVisible() &&
-                              Form_Remainder->focusWidget() == Form_Remainder->Edit_Time);
+                stillOpen << (reminderWindow()->isVisible() &&
+                              reminderWindow()->focusWidget() == reminderWindow()->Edit_Time);
             }
         });
         const QString refusal =
@@ -565,8 +557,8 @@ private slots:
             const ForeignLock lock(program().databasePath());
             complete()();
             report = lastMessage();
-            choiceAfter = Form_Remainder->choice();
-            openAfter = Form_Remainder->isVisible();
+            choiceAfter = reminderWindow()->choice();
+            openAfter = reminderWindow()->isVisible();
             state = table().state();
         });
         QVERIFY2(report.contains("locked"), qPrintable(report));
@@ -594,7 +586,7 @@ private slots:
             const ForeignLock lock(program().databasePath());
             for (int i = 0; i < 3; ++i) {
                 tick();
-                QVERIFY(Form_Main->Timer1->Enabled());
+                QVERIFY(mainWindow()->Timer1->Enabled());
             }
         }
         QCOMPARE(MessageBox::shown().size(), 1);
@@ -612,7 +604,7 @@ private slots:
         open({{"сегодня", at(2026, 12, 8)}});
         Clock::setFixed(at(2026, 12, 8, 23, 59, 59));
         tick(); // the first tick after opening has seen the date of Now
-        QSignalSpy days(Form_Main->Watch, &ReminderWatch::dayChanged);
+        QSignalSpy days(mainWindow()->Watch, &ReminderWatch::dayChanged);
         tick();
         QCOMPARE(days.count(), 0);
         int paints = 0;
@@ -626,75 +618,76 @@ private slots:
             }
         } counter(&paints);
         QCoreApplication::processEvents();
-        Form_Main->DBGrid_Main->viewport()->installEventFilter(&counter);
+        mainWindow()->DBGrid_Main->viewport()->installEventFilter(&counter);
         Clock::setFixed(at(2026, 12, 9, 0, 0, 0));
         tick();
         QCOMPARE(days.count(), 1);
         QTRY_VERIFY(paints > 0);
-        Form_Main->DBGrid_Main->viewport()->removeEventFilter(&counter);
+        mainWindow()->DBGrid_Main->viewport()->removeEventFilter(&counter);
     }
 
     void setReminderCommand() {
         open({{"без напоминания", at(2026, 12, 8), {}, false, "описание"}});
-        Form_Main->PopupMenu_MainPopup();
-        QCOMPARE(Form_Main->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
+        mainWindow()->PopupMenu_MainPopup();
+        QCOMPARE(mainWindow()->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
         QStringList seen;
         QStringList messages;
         bool watchOn = true;
         whenModal([&](QWidget* dialog) {
-            seen << dialog->windowTitle() << QString::number(Form_Edit->Height())
-                 << Form_Edit->DateTimePicker_Reminder->date().toString(Qt::ISODate)
-                 << Form_Edit->Edit_Hour->text() + ":" + Form_Edit->Edit_Minute->text();
-            watchOn = Form_Main->Timer1->Enabled();
-            QVERIFY(!Form_Edit->DBEdit1->isEnabled() && !Form_Edit->DBMemo1->isEnabled() &&
-                    !Form_Edit->DateTimePicker1->isEnabled());
-            QVERIFY(Form_Edit->CheckBox_Reminder->isChecked());
-            QCOMPARE(Form_Edit->DBEdit1->text(), QStringLiteral("без напоминания"));
+            seen << dialog->windowTitle() << QString::number(editorWindow()->Height())
+                 << editorWindow()->DateTimePicker_Reminder->date().toString(Qt::ISODate)
+                 << editorWindow()->Edit_Hour->text() + ":" + editorWindow()->Edit_Minute->text();
+            watchOn = mainWindow()->Timer1->Enabled();
+            QVERIFY(!editorWindow()->DBEdit1->isEnabled() &&
+                    !editorWindow()->DBMemo1->isEnabled() &&
+                    !editorWindow()->DateTimePicker1->isEnabled());
+            QVERIFY(editorWindow()->CheckBox_Reminder->isChecked());
+            QCOMPARE(editorWindow()->DBEdit1->text(), QStringLiteral("без напоминания"));
             // The proposed moment, the current minute, has begun already.
-            Form_Edit->Button_OK->click();
+            editorWindow()->Button_OK->click();
             messages << lastMessage();
-            Form_Edit->Edit_Minute->selectAll();
-            QTest::keyClicks(Form_Edit->Edit_Minute, "30");
-            Form_Edit->Button_OK->click();
+            editorWindow()->Edit_Minute->selectAll();
+            QTest::keyClicks(editorWindow()->Edit_Minute, "30");
+            editorWindow()->Button_OK->click();
         });
-        Form_Main->Menu_Remainder->trigger();
+        mainWindow()->Menu_Remainder->trigger();
         QCOMPARE(seen, QStringList({"Установить напоминание", "380", "2026-12-08", "14:03"}));
         QVERIFY(!watchOn);
         QCOMPARE(messages, QStringList({"Время напоминания! / Время напоминания уже прошло!"}));
         QCOMPARE(stored("Reminder"), QList<QVariant>({"2026-12-08 14:30:00"}));
         QCOMPARE(stored("Comments"), QList<QVariant>({"описание"}));
-        QVERIFY(Form_Main->Timer1->Enabled());
-        QVERIFY(!Form_Edit->isVisible());
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form_Main->DBGrid_Main));
+        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(!editorWindow()->isVisible());
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(mainWindow()->DBGrid_Main));
     }
 
     void changeAndClearReminderCommands() {
         open({{"с напоминанием", at(2026, 12, 1), at(2026, 12, 20, 9, 5), false, "описание"}});
-        Form_Main->PopupMenu_MainPopup();
-        QCOMPARE(Form_Main->Menu_Remainder->text(), QStringLiteral("Именить напоминание"));
-        QVERIFY(Form_Main->Menu_RemainderDelete->isVisible());
+        mainWindow()->PopupMenu_MainPopup();
+        QCOMPARE(mainWindow()->Menu_Remainder->text(), QStringLiteral("Именить напоминание"));
+        QVERIFY(mainWindow()->Menu_RemainderDelete->isVisible());
         QStringList seen;
         whenModal([&](QWidget* dialog) {
             seen << dialog->windowTitle()
-                 << Form_Edit->DateTimePicker_Reminder->date().toString(Qt::ISODate)
-                 << Form_Edit->Edit_Hour->text() + ":" + Form_Edit->Edit_Minute->text()
-                 << Form_Edit->DateTimePicker1->date().toString(Qt::ISODate);
-            Form_Edit->Button_Cancel->click();
+                 << editorWindow()->DateTimePicker_Reminder->date().toString(Qt::ISODate)
+                 << editorWindow()->Edit_Hour->text() + ":" + editorWindow()->Edit_Minute->text()
+                 << editorWindow()->DateTimePicker1->date().toString(Qt::ISODate);
+            editorWindow()->Button_Cancel->click();
         });
-        Form_Main->Menu_Remainder->trigger();
+        mainWindow()->Menu_Remainder->trigger();
         QCOMPARE(seen, QStringList({"Изменить напоминание", "2026-12-20", "09:05", "2026-12-01"}));
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
 
-        Form_Main->Menu_RemainderDelete->trigger();
+        mainWindow()->Menu_RemainderDelete->trigger();
         QCOMPARE(MessageBox::shown().size(), 0);
         QCOMPARE(stored("Reminder"), QList<QVariant>({QVariant()}));
         QCOMPARE(stored("Plan"), QList<QVariant>({"с напоминанием"}));
         QCOMPARE(stored("Date"), QList<QVariant>({"2026-12-01 00:00:00"}));
         QCOMPARE(stored("Comments"), QList<QVariant>({"описание"}));
         QCOMPARE(stored("Completed"), QList<QVariant>({qint64(0)}));
-        QVERIFY(Form_Main->Timer1->Enabled());
-        Form_Main->PopupMenu_MainPopup();
-        QCOMPARE(Form_Main->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
+        QVERIFY(mainWindow()->Timer1->Enabled());
+        mainWindow()->PopupMenu_MainPopup();
+        QCOMPARE(mainWindow()->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
     }
 
     // A refused clear is reported and leaves no pending change behind.
@@ -703,7 +696,7 @@ private slots:
         session->module().Connection.setBusyTimeout(50);
         {
             const ForeignLock lock(program().databasePath());
-            Form_Main->Menu_RemainderDelete->trigger();
+            mainWindow()->Menu_RemainderDelete->trigger();
         }
         QVERIFY(lastMessage().contains("locked"));
         QCOMPARE(table().state(), TTable::Browse);
@@ -725,7 +718,7 @@ private slots:
         };
         const QList<Answer> answers = {[] {
                                            Clock::advance(1000);
-                                           Form_Remainder->close();
+                                           reminderWindow()->close();
                                        },
                                        stop(), postpone(0, "5"), complete(), stop()};
         struct Outcome {
@@ -747,7 +740,7 @@ private slots:
             outcome.completed = stored("Completed");
             return outcome;
         };
-        const Outcome literal = run(literalWalk);
+        const Outcome literal = run([] { literalWalk(table(), *mainWindow()->Watch); });
         const Outcome watch = run(tick);
         QCOMPARE(plans(literal.seen), QStringList({"п2", "п3", "п1", "п6", "п7"}));
         QCOMPARE(plans(watch.seen), plans(literal.seen));
@@ -778,16 +771,16 @@ private slots:
         open({});
         for (const char* title : {"первая", "вторая"}) {
             whenModal([title](QWidget*) {
-                typeText(Form_Edit->DBEdit1, QString::fromUtf8(title));
-                Form_Edit->Button_OK->click();
+                typeText(editorWindow()->DBEdit1, QString::fromUtf8(title));
+                editorWindow()->Button_OK->click();
             });
-            QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(Form_Main));
-            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form_Main->DBGrid_Main));
-            QTest::keyClick(Form_Main->windowHandle(), Qt::Key_Insert);
+            QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(mainWindow()));
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(mainWindow()->DBGrid_Main));
+            QTest::keyClick(mainWindow()->windowHandle(), Qt::Key_Insert);
         }
         QCOMPARE(stored("Plan"), QList<QVariant>({"первая", "вторая"}));
-        QCOMPARE(Form_Edit->parentWidget(), static_cast<QWidget*>(Form_Main));
-        QCOMPARE(Form_Remainder->parentWidget(), static_cast<QWidget*>(Form_Main));
+        QCOMPARE(editorWindow()->parentWidget(), static_cast<QWidget*>(mainWindow()));
+        QCOMPARE(reminderWindow()->parentWidget(), static_cast<QWidget*>(mainWindow()));
     }
 };
 

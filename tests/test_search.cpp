@@ -1,12 +1,12 @@
 #include "LiteralSearch.h"
 #include "WindowSession.h"
 #include "app/Instances.h"
-#include "settings/Settings.h"
 #include "app/Startup.h"
 #include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "reminders/ReminderWatch.h"
+#include "settings/Settings.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Timer.h"
@@ -22,12 +22,8 @@
 
 namespace {
 
-QList<TaskRow> titled(const QStringList& titles) {
-    QList<TaskRow> rows;
-    for (const QString& title : titles)
-        rows.append(TaskRow{title, at(2026, 12, 9)});
-    return rows;
-}
+// The tasks' date: tomorrow, by the session's clock.
+const QDateTime Day = at(2026, 12, 9);
 
 // Ten tasks; the titles at positions 2, 5 and 9 contain "молоко".
 const QStringList tenTitles = {"хлеб", "Купить МОЛОКО", "сыр",  "чай",         "молоко 2",
@@ -49,9 +45,9 @@ private:
     std::unique_ptr<WindowSession> session;
 
     TTable& table() const { return session->table(); }
-    QLineEdit* box() const { return Form_Main->EditSearch; }
-    QPushButton* button() const { return Form_Main->ButtonSearch; }
-    const Timer* watch() const { return Form_Main->Timer1; }
+    QLineEdit* box() const { return mainWindow()->EditSearch; }
+    QPushButton* button() const { return mainWindow()->ButtonSearch; }
+    const Timer* watch() const { return mainWindow()->Timer1; }
 
     void open(const QList<TaskRow>& rows) { QVERIFY(session->openShown(rows)); }
 
@@ -70,7 +66,7 @@ private slots:
 
     void captionsAndHints() {
         open({});
-        QCOMPARE(Form_Main->GroupBoxSearch->title(), QStringLiteral("Поиск задачи"));
+        QCOMPARE(mainWindow()->GroupBoxSearch->title(), QStringLiteral("Поиск задачи"));
         QCOMPARE(box()->toolTip(), QStringLiteral("Введите текст для поиска задачи"));
         QCOMPARE(box()->text(), QString());
         QCOMPARE(button()->text(), QStringLiteral("Найти"));
@@ -81,24 +77,24 @@ private slots:
     // Enter searches from the box and the button only; elsewhere (the grid, a check box)
     // it leaves the cursor, the watch and the restart flag alone.
     void enterSearchesFromTheBoxOrTheButtonOnly() {
-        open(titled(tenTitles));
+        open(titled(tenTitles, Day));
         box()->setText(QStringLiteral("молоко"));
-        Form_Main->Watch->pause();
-        Form_Main->DBGrid_Main->setFocus();
-        QTest::keyClick(Form_Main->DBGrid_Main, Qt::Key_Return);
-        Form_Main->CheckBox_In_Tray->setFocus();
-        QTest::keyClick(Form_Main->CheckBox_In_Tray, Qt::Key_Return);
+        mainWindow()->Watch->pause();
+        mainWindow()->DBGrid_Main->setFocus();
+        QTest::keyClick(mainWindow()->DBGrid_Main, Qt::Key_Return);
+        mainWindow()->CheckBox_In_Tray->setFocus();
+        QTest::keyClick(mainWindow()->CheckBox_In_Tray, Qt::Key_Return);
         QCOMPARE(table().RecNo(), 1);
         QVERIFY(!watch()->Enabled());
-        QVERIFY(Form_Main->CheckBox_In_Tray->isChecked());
+        QVERIFY(mainWindow()->CheckBox_In_Tray->isChecked());
 
         box()->setFocus();
         QTest::keyClick(box(), Qt::Key_Return);
         QCOMPARE(table().RecNo(), 2);
         QVERIFY(watch()->Enabled());
-        QVERIFY(Form_Main->DBGrid_Main->hasFocus());
-        QCOMPARE(Form_Main->DBGrid_Main->selectedColumn(), 2);
-        QCOMPARE(Form_Main->DBGrid_Main->currentIndex().column(), 2);
+        QVERIFY(mainWindow()->DBGrid_Main->hasFocus());
+        QCOMPARE(mainWindow()->DBGrid_Main->selectedColumn(), 2);
+        QCOMPARE(mainWindow()->DBGrid_Main->currentIndex().column(), 2);
         button()->setFocus();
         QTest::keyClick(button(), Qt::Key_Enter);
         QCOMPARE(table().RecNo(), 5);
@@ -106,9 +102,9 @@ private slots:
     }
 
     void emptyBoxDoesNothingAndSpacesFindNothing() {
-        open(titled(tenTitles));
+        open(titled(tenTitles, Day));
         table().setRecNo(3);
-        Form_Main->Watch->pause();
+        mainWindow()->Watch->pause();
         searchFromTheBox(QString());
         QVERIFY(!watch()->Enabled());
         searchFromTheBox(QStringLiteral("   "));
@@ -159,7 +155,7 @@ private slots:
         QFETCH(QString, title);
         QFETCH(QString, text);
         QFETCH(bool, found);
-        open(titled({"***", title, "==="}));
+        open(titled({"***", title, "==="}, Day));
         searchFromTheBox(text);
         QCOMPARE(table().RecNo(), found ? 2 : 1);
         QVERIFY(watch()->Enabled());
@@ -174,7 +170,7 @@ private slots:
     }
 
     void firstSearchBeginsAtTheFirstRecord() {
-        open(titled(tenTitles));
+        open(titled(tenTitles, Day));
         table().setRecNo(6);
         clickFind(); // empty box: nothing happens, the flag stays
         box()->setText(QStringLiteral("молоко"));
@@ -185,7 +181,7 @@ private slots:
     // Matches at 2, 5 and 9: from 5 the next searches find 9, 2 and 5, the current task
     // looked at last.
     void searchesStepRoundTheMatches() {
-        open(titled(tenTitles));
+        open(titled(tenTitles, Day));
         searchFromTheBox(QStringLiteral("молоко"));
         clickFind();
         QCOMPARE(table().RecNo(), 5);
@@ -201,7 +197,7 @@ private slots:
     }
 
     void changedTextStartsAtTheFirstRecordAgain() {
-        open(titled(tenTitles));
+        open(titled(tenTitles, Day));
         searchFromTheBox(QStringLiteral("молоко"));
         clickFind();
         QCOMPARE(table().RecNo(), 5);
@@ -215,7 +211,7 @@ private slots:
 
     void emptyTableLeavesTheWatchOn() {
         open({});
-        Form_Main->Watch->pause();
+        mainWindow()->Watch->pause();
         searchFromTheBox(QStringLiteral("молоко"));
         QVERIFY(watch()->Enabled());
         QCOMPARE(table().RecNo(), -1);
@@ -225,7 +221,7 @@ private slots:
     // A database error while the search moves the cursor is reported, and the reminder
     // watch runs again all the same.
     void failedSearchTurnsTheWatchOnAgain() {
-        open(titled({"первая", "молоко"}));
+        open(titled({"первая", "молоко"}, Day));
         session->module().Connection.setBusyTimeout(50);
         table().Edit(); // a pending change, stored when the cursor moves
         table().FieldByName(QStringLiteral("Plan")).setAsString(QStringLiteral("изменена"));
@@ -263,7 +259,7 @@ private slots:
         QStringList titles;
         for (int i = 0; i < 80; ++i)
             titles << randomText(8);
-        open(titled(titles));
+        open(titled(titles, Day));
         auto walked = openDataModule(session->program().databasePath());
         TTable& walk = walked->Table_Main;
         bool restart = true;
@@ -285,7 +281,7 @@ private slots:
                 walk.setRecNo(position);
             } else {
                 box()->setFocus();
-                Form_Main->ButtonSearchClick();
+                mainWindow()->ButtonSearchClick();
                 literalSearch(walk, box()->text(), restart);
                 restart = restart && box()->text().isEmpty();
                 QVERIFY2(table().RecNo() == walk.RecNo(),
@@ -307,13 +303,13 @@ class SortTest : public QObject {
 private:
     std::unique_ptr<TempProgram> program;
 
-    static QHeaderView* titles() { return Form_Main->DBGrid_Main->horizontalHeader(); }
+    static QHeaderView* titles() { return mainWindow()->DBGrid_Main->horizontalHeader(); }
     static QString storedIndex() {
         return Settings::read(Settings::TarvikKey, QStringLiteral("Index"));
     }
     static QStringList plans() {
         QStringList result;
-        const TTable& table = DataModule_Main->Table_Main;
+        const TTable& table = dataModule()->Table_Main;
         for (int row = 0; row < table.RecordCount(); ++row)
             result << table.valueAt(row, F_Plan).toString();
         return result;
@@ -322,7 +318,7 @@ private:
     bool start() {
         Startup::start({program->folder() + QStringLiteral("Quenlor"), 0});
         Startup::showMainWindow();
-        return QTest::qWaitForWindowExposed(Form_Main);
+        return QTest::qWaitForWindowExposed(mainWindow());
     }
     static void stop() { Instances::destroy(); }
     static void clickTitle(int column) {
@@ -383,7 +379,7 @@ private slots:
         QFETCH(QStringList, order);
         QVERIFY(start());
         clickTitle(column);
-        QCOMPARE(DataModule_Main->Table_Main.IndexFieldNames(), field);
+        QCOMPARE(dataModule()->Table_Main.IndexFieldNames(), field);
         QCOMPARE(storedIndex(), field);
         QCOMPARE(plans(), order);
         verifyArrowOn(column);
@@ -394,9 +390,9 @@ private slots:
     // click does, and a screen reader hears the column header's title.
     void keyboardReachesTheTitlesAndSorts() {
         QVERIFY(start());
-        Form_Main->activateWindow();
-        QTRY_COMPARE(QApplication::activeWindow(), Form_Main);
-        TaskGrid* grid = Form_Main->DBGrid_Main;
+        mainWindow()->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), mainWindow());
+        TaskGrid* grid = mainWindow()->DBGrid_Main;
         const auto focusAfter = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
             QTest::keyClick(QApplication::focusWidget(), key, modifiers);
             return QApplication::focusWidget();
@@ -405,7 +401,7 @@ private slots:
         QCOMPARE(focusAfter(Qt::Key_Tab, Qt::ControlModifier), titles());
         QCOMPARE(focusAfter(Qt::Key_Tab, Qt::ShiftModifier), grid);
         QCOMPARE(focusAfter(Qt::Key_Tab, Qt::ControlModifier), titles());
-        QCOMPARE(focusAfter(Qt::Key_Tab), Form_Main->Button_Add);
+        QCOMPARE(focusAfter(Qt::Key_Tab), mainWindow()->Button_Add);
         QCOMPARE(focusAfter(Qt::Key_Tab, Qt::ShiftModifier), titles());
 
         QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(titles());
@@ -441,8 +437,8 @@ private slots:
     // have the keyboard focus, which a mouse click does not give them.
     void titleMarkShowsOnlyWithTheFocus() {
         QVERIFY(start());
-        Form_Main->activateWindow();
-        QTRY_COMPARE(QApplication::activeWindow(), Form_Main);
+        mainWindow()->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), mainWindow());
         // A black dot along the top inside the title: the frame, where no text is drawn.
         const auto framed = [](int column) {
             const QImage image = titles()->viewport()->grab().toImage();
@@ -456,7 +452,7 @@ private slots:
             return false;
         };
         clickTitle(1); // the cells take the focus, as they always did
-        QCOMPARE(QApplication::focusWidget(), Form_Main->DBGrid_Main);
+        QCOMPARE(QApplication::focusWidget(), mainWindow()->DBGrid_Main);
         QVERIFY(!framed(0));
         titles()->setFocus(Qt::TabFocusReason);
         QVERIFY(framed(0));
@@ -464,7 +460,7 @@ private slots:
         QTest::keyClick(titles(), Qt::Key_Right);
         QVERIFY(!framed(0));
         QVERIFY(framed(1));
-        Form_Main->EditSearch->setFocus();
+        mainWindow()->EditSearch->setFocus();
         QVERIFY(!framed(1));
     }
 

@@ -42,10 +42,6 @@ private:
     sqlite3* m_db = nullptr;
 };
 
-QString plan(TTable& table) {
-    return table.FieldByName(QStringLiteral("Plan")).AsString();
-}
-
 void setPlan(TTable& table, const QString& text) {
     table.FieldByName(QStringLiteral("Plan")).setAsString(text);
 }
@@ -62,13 +58,6 @@ QList<qint64> idsInOrder(const TTable& table) {
     for (int row = 0; row < table.RecordCount(); ++row)
         ids << table.valueAt(row, F_ID).toLongLong();
     return ids;
-}
-
-QList<TaskRow> titled(const QStringList& plans) {
-    QList<TaskRow> rows;
-    for (const QString& title : plans)
-        rows.append(TaskRow{title, at(2026, 1, 1), QDateTime(), false, QString()});
-    return rows;
 }
 
 // Runs body and returns the text of the TarvikError it must throw.

@@ -106,18 +106,6 @@ private slots:
         QVERIFY(timer.remainingTime() > 60000);
     }
 
-    void messageBoxSeamRecordsAndAnswers() {
-        MessageBox::setNextAnswer(MessageBox::Cancel);
-        MessageBox::inform(nullptr, QStringLiteral("Нет заголовка задачи!"), QStringLiteral("!"));
-        QCOMPARE(MessageBox::ask(nullptr, QStringLiteral("Удаление"), "?"), MessageBox::Cancel);
-        QCOMPARE(MessageBox::ask(nullptr, QStringLiteral("Удаление"), "?"), MessageBox::Ok);
-        const QList<MessageBox::Shown> shown = MessageBox::shown();
-        QCOMPARE(shown.size(), 3);
-        QCOMPARE(shown[0].caption, QStringLiteral("Нет заголовка задачи!"));
-        QCOMPARE(shown[0].text, QStringLiteral("!"));
-        QVERIFY(!shown[0].question && shown[1].question);
-    }
-
     void messageBoxOnScreen_data() {
         QTest::addColumn<bool>("question");
         QTest::addColumn<int>("key"); // 0: the close box
@@ -469,11 +457,9 @@ private slots:
 
     // The C locale names no language: the program's own, Russian, stands in for it.
     void userLocaleStandsInForTheCLocale() {
-        const QLocale system = QLocale::system();
-        const bool none = system.language() == QLocale::C;
-        QCOMPARE(UserLocale::get(), none ? QLocale(QLocale::Russian, QLocale::Russia) : system);
-        UserLocale::set(QLocale(QLocale::German, QLocale::Germany));
-        QCOMPARE(UserLocale::get().language(), QLocale::German);
+        if (QLocale::system().language() != QLocale::C)
+            QSKIP("needs the C locale, which the test run sets (LANG=C.UTF-8)");
+        QCOMPARE(UserLocale::get(), QLocale(QLocale::Russian, QLocale::Russia));
     }
 
     // Qt's own texts are Russian whatever the system language says.

@@ -5,11 +5,11 @@
 #include "WindowSession.h"
 #include "about/TForm_About.h"
 #include "app/Instances.h"
-#include "settings/RunCommand.h"
-#include "settings/Settings.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "main_window/TrayHost.h"
+#include "settings/RunCommand.h"
+#include "settings/Settings.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Timer.h"
 
@@ -29,16 +29,16 @@ enum Path { CloseBox, EscKey, ExitButton, ExitMenu };
 void runPath(Path path) {
     switch (path) {
     case CloseBox:
-        Form_Main->close();
+        mainWindow()->close();
         break;
     case EscKey:
-        QTest::keyClick(Form_Main->DBGrid_Main, Qt::Key_Escape);
+        QTest::keyClick(mainWindow()->DBGrid_Main, Qt::Key_Escape);
         break;
     case ExitButton:
-        QTest::mouseClick(Form_Main->Button_Exit, Qt::LeftButton);
+        QTest::mouseClick(mainWindow()->Button_Exit, Qt::LeftButton);
         break;
     case ExitMenu:
-        Form_Main->Menu_Exit->trigger();
+        mainWindow()->Menu_Exit->trigger();
         break;
     }
 }
@@ -94,27 +94,27 @@ private slots:
         QFETCH(bool, tray);
         TrayHost::setKindForTest(tray ? TrayHost::DoubleClick : TrayHost::None);
         open();
-        QVERIFY(Form_Main->CheckBox_In_Tray->isChecked());
-        QVERIFY(Form_Main->TrayIcon->isVisible());
+        QVERIFY(mainWindow()->CheckBox_In_Tray->isChecked());
+        QVERIFY(mainWindow()->TrayIcon->isVisible());
 
         // Ticked: only hidden (with a tray) or minimised (without one); the icon stays.
         runPath(Path(path));
-        QVERIFY(Form_Main->TrayIcon->isVisible());
+        QVERIFY(mainWindow()->TrayIcon->isVisible());
         if (tray) {
-            QVERIFY(Form_Main->isHidden());
+            QVERIFY(mainWindow()->isHidden());
             QVERIFY(!anyWindowVisible()); // no window, no taskbar button
         } else {
-            QVERIFY(Form_Main->isVisible());
-            QVERIFY(Form_Main->isMinimized());
+            QVERIFY(mainWindow()->isVisible());
+            QVERIFY(mainWindow()->isMinimized());
         }
 
         // Back again, unticked: the icon goes and the program ends.
-        Form_Main->bringToFront();
-        QVERIFY(Form_Main->isVisible() && !Form_Main->isMinimized());
-        QVERIFY(QTest::qWaitForWindowActive(Form_Main));
-        Form_Main->CheckBox_In_Tray->setChecked(false);
+        mainWindow()->bringToFront();
+        QVERIFY(mainWindow()->isVisible() && !mainWindow()->isMinimized());
+        QVERIFY(QTest::qWaitForWindowActive(mainWindow()));
+        mainWindow()->CheckBox_In_Tray->setChecked(false);
         QVERIFY(endsProgram([path] { runPath(Path(path)); }));
-        QVERIFY(!Form_Main->TrayIcon->isVisible());
+        QVERIFY(!mainWindow()->TrayIcon->isVisible());
     }
 
     void trayIconActivation_data() {
@@ -144,26 +144,26 @@ private slots:
         QFETCH(bool, shows);
         TrayHost::setKindForTest(TrayHost::Kind(host));
         open();
-        Form_Main->Button_Exit->click();
-        QVERIFY(Form_Main->isHidden());
-        emit Form_Main->TrayIcon->activated(QSystemTrayIcon::ActivationReason(reason));
-        QCOMPARE(Form_Main->isVisible(), shows);
+        mainWindow()->Button_Exit->click();
+        QVERIFY(mainWindow()->isHidden());
+        emit mainWindow()->TrayIcon->activated(QSystemTrayIcon::ActivationReason(reason));
+        QCOMPARE(mainWindow()->isVisible(), shows);
         if (shows)
-            QVERIFY(QTest::qWaitForWindowActive(Form_Main));
+            QVERIFY(QTest::qWaitForWindowActive(mainWindow()));
     }
 
     void trayIconCarriesTheProgramsTip() {
         open();
-        QCOMPARE(Form_Main->TrayIcon->toolTip(), QStringLiteral("Tarvik"));
-        QVERIFY(!Form_Main->TrayIcon->icon().isNull());
+        QCOMPARE(mainWindow()->TrayIcon->toolTip(), QStringLiteral("Tarvik"));
+        QVERIFY(!mainWindow()->TrayIcon->icon().isNull());
     }
 
     void firstStartStaysAndWritesTheMarker() {
         open();
-        QCOMPARE(Form_Main->Timer_Form->Interval(), 500);
-        QTRY_VERIFY(!Form_Main->Timer_Form->Enabled());
+        QCOMPARE(mainWindow()->Timer_Form->Interval(), 500);
+        QTRY_VERIFY(!mainWindow()->Timer_Form->Enabled());
         QCOMPARE(firstStart(), QStringLiteral("Yes"));
-        QVERIFY(Form_Main->isVisible());
+        QVERIFY(mainWindow()->isVisible());
     }
 
     void laterStartsHideHalfASecondAfterShowing_data() {
@@ -177,10 +177,10 @@ private slots:
         TrayHost::setKindForTest(tray ? TrayHost::DoubleClick : TrayHost::None);
         Settings::write(Settings::TarvikKey, QStringLiteral("First_Start"), QStringLiteral("Yes"));
         open();
-        QTRY_VERIFY(!Form_Main->Timer_Form->Enabled());
+        QTRY_VERIFY(!mainWindow()->Timer_Form->Enabled());
         // Without a notification area the window stays where the user can reach it.
-        QCOMPARE(Form_Main->isHidden(), tray);
-        QVERIFY(!Form_Main->isMinimized());
+        QCOMPARE(mainWindow()->isHidden(), tray);
+        QVERIFY(!mainWindow()->isMinimized());
         QCOMPARE(firstStart(), QStringLiteral("Yes"));
     }
 
@@ -188,23 +188,23 @@ private slots:
         open();
         // A folder where the settings file should be: every write is refused.
         QVERIFY(QDir().mkpath(Settings::storePath()));
-        emit Form_Main->Timer_Form->timeout();
+        emit mainWindow()->Timer_Form->timeout();
         QCOMPARE(MessageBox::shown().size(), 1);
-        QVERIFY(!Form_Main->Timer_Form->Enabled());
-        QVERIFY(Form_Main->isVisible());
+        QVERIFY(!mainWindow()->Timer_Form->Enabled());
+        QVERIFY(mainWindow()->isVisible());
     }
 
     void autorunTickWritesAQuotedEntryAndUntickRemovesIt() {
         open();
         const QString path = session->program().folder() + QStringLiteral("Мои программы/Quenlor");
-        Form_Main->setExecutablePath(path);
-        Form_Main->CheckBox_AutoRun->setChecked(true);
+        mainWindow()->setExecutablePath(path);
+        mainWindow()->CheckBox_AutoRun->setChecked(true);
         QFile entry(autostartFile());
         QVERIFY(entry.open(QIODevice::ReadOnly));
         QVERIFY(entry.readAll().contains("\nExec=\"" + path.toUtf8() + "\"\n"));
         QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), path);
         QVERIFY(MessageBox::shown().isEmpty());
-        Form_Main->CheckBox_AutoRun->setChecked(false);
+        mainWindow()->CheckBox_AutoRun->setChecked(false);
         QVERIFY(!QFile::exists(autostartFile()));
     }
 
@@ -214,8 +214,8 @@ private slots:
         QFile blocker(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        Form_Main->CheckBox_AutoRun->setChecked(true);
-        QVERIFY(!Form_Main->CheckBox_AutoRun->isChecked());
+        mainWindow()->CheckBox_AutoRun->setChecked(true);
+        QVERIFY(!mainWindow()->CheckBox_AutoRun->isChecked());
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY2(MessageBox::shown().first().text.startsWith(QStringLiteral("Не удалось записать")),
                  qPrintable(MessageBox::shown().first().text));
@@ -224,9 +224,9 @@ private slots:
 
     void autorunEntryThatReadsBackEmptyShowsTheMessage() {
         open();
-        Form_Main->setExecutablePath(QString());
-        Form_Main->CheckBox_AutoRun->setChecked(true);
-        QVERIFY(!Form_Main->CheckBox_AutoRun->isChecked());
+        mainWindow()->setExecutablePath(QString());
+        mainWindow()->CheckBox_AutoRun->setChecked(true);
+        QVERIFY(!mainWindow()->CheckBox_AutoRun->isChecked());
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown().first().caption,
                  QStringLiteral("Нет прав на запись в реестр"));
@@ -261,8 +261,8 @@ private slots:
         entry.write("[Desktop Entry]\nType=Application\nExec=" + exec.toUtf8() + "\n");
         entry.close();
         QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), path);
-        Form_Main->setExecutablePath(QStringLiteral("/usr/local/bin/Quenlor"));
-        Form_Main->CheckBox_AutoRun->setChecked(true);
+        mainWindow()->setExecutablePath(QStringLiteral("/usr/local/bin/Quenlor"));
+        mainWindow()->CheckBox_AutoRun->setChecked(true);
         QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue),
                  QStringLiteral("/usr/local/bin/Quenlor"));
     }
@@ -281,36 +281,36 @@ private slots:
 
     void hintVanishesFiveSecondsAfterTheFirstOfTwoClicks() {
         open();
-        TaskGrid* grid = Form_Main->DBGrid_Main;
+        TaskGrid* grid = mainWindow()->DBGrid_Main;
         const QPoint cell = grid->visualRect(grid->model()->index(0, 2)).center();
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
-        QCOMPARE(Form_Main->DBGrid_Main->hint(), QStringLiteral("о"));
-        QCOMPARE(Form_Main->Timer_Hint->Interval(), 5000);
-        QVERIFY(Form_Main->Timer_Hint->isRunning());
+        QCOMPARE(mainWindow()->DBGrid_Main->hint(), QStringLiteral("о"));
+        QCOMPARE(mainWindow()->Timer_Hint->Interval(), 5000);
+        QVERIFY(mainWindow()->Timer_Hint->isRunning());
         QTest::qWait(30);
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
         // The second click does not start the five seconds again.
-        QVERIFY(Form_Main->Timer_Hint->remainingTime() <= 5000 - 30);
-        emit Form_Main->Timer_Hint->timeout();
-        QCOMPARE(Form_Main->DBGrid_Main->hint(), QString());
-        QVERIFY(!Form_Main->Timer_Hint->Enabled());
+        QVERIFY(mainWindow()->Timer_Hint->remainingTime() <= 5000 - 30);
+        emit mainWindow()->Timer_Hint->timeout();
+        QCOMPARE(mainWindow()->DBGrid_Main->hint(), QString());
+        QVERIFY(!mainWindow()->Timer_Hint->Enabled());
     }
 
     void clockShowsDateWithDotsAndTimeToTheMinute() {
         open();
-        Form_Main->Timer_Time->setInterval(1);
-        emit Form_Main->Timer_Time->timeout();
-        QCOMPARE(Form_Main->Label_Now_Date->text(), QStringLiteral("08.12.2026"));
-        QCOMPARE(Form_Main->Label_Now_Time->text(), QStringLiteral("09:05"));
-        QCOMPARE(Form_Main->Timer_Time->Interval(), 1000);
+        mainWindow()->Timer_Time->setInterval(1);
+        emit mainWindow()->Timer_Time->timeout();
+        QCOMPARE(mainWindow()->Label_Now_Date->text(), QStringLiteral("08.12.2026"));
+        QCOMPARE(mainWindow()->Label_Now_Time->text(), QStringLiteral("09:05"));
+        QCOMPARE(mainWindow()->Timer_Time->Interval(), 1000);
     }
 
     void trayTickFocusesTheGrid() {
         open();
-        Form_Main->EditSearch->setFocus();
-        QTest::mouseClick(Form_Main->CheckBox_In_Tray, Qt::LeftButton);
-        QVERIFY(!Form_Main->CheckBox_In_Tray->isChecked());
-        QVERIFY(Form_Main->DBGrid_Main->hasFocus());
+        mainWindow()->EditSearch->setFocus();
+        QTest::mouseClick(mainWindow()->CheckBox_In_Tray, Qt::LeftButton);
+        QVERIFY(!mainWindow()->CheckBox_In_Tray->isChecked());
+        QVERIFY(mainWindow()->DBGrid_Main->hasFocus());
     }
 
     void aboutButtonShowsTheAboutWindowModally() {
@@ -320,24 +320,24 @@ private slots:
             shown = dialog;
             QTest::keyClick(dialog, Qt::Key_Return);
         });
-        QTest::mouseClick(Form_Main->Button_About, Qt::LeftButton);
-        QCOMPARE(shown, static_cast<QWidget*>(Form_About));
-        QVERIFY(!Form_About->isVisible());
+        QTest::mouseClick(mainWindow()->Button_About, Qt::LeftButton);
+        QCOMPARE(shown, static_cast<QWidget*>(aboutWindow()));
+        QVERIFY(!aboutWindow()->isVisible());
     }
 
     void sessionEndEndsTheProgramDespiteTheTick() {
         open();
-        Form_Main->ApplicationCommitData();
-        QVERIFY(endsProgram([] { Form_Main->close(); }));
-        QVERIFY(!Form_Main->TrayIcon->isVisible());
+        mainWindow()->ApplicationCommitData();
+        QVERIFY(endsProgram([] { mainWindow()->close(); }));
+        QVERIFY(!mainWindow()->TrayIcon->isVisible());
     }
 
     void closeReachingTheWindowInTheTrayEndsTheProgram() {
         open();
-        Form_Main->Button_Exit->click();
-        QVERIFY(Form_Main->isHidden());
-        QVERIFY(endsProgram([] { Form_Main->close(); }));
-        QVERIFY(!Form_Main->TrayIcon->isVisible());
+        mainWindow()->Button_Exit->click();
+        QVERIFY(mainWindow()->isHidden());
+        QVERIFY(endsProgram([] { mainWindow()->close(); }));
+        QVERIFY(!mainWindow()->TrayIcon->isVisible());
     }
 
     void sessionManagersQuitEndsTheProgram_data() {
@@ -350,9 +350,9 @@ private slots:
         QFETCH(bool, inTray);
         open();
         if (inTray)
-            Form_Main->Button_Exit->click();
+            mainWindow()->Button_Exit->click();
         QVERIFY(endsProgram([] { QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit)); }));
-        QVERIFY(!Form_Main->TrayIcon->isVisible());
+        QVERIFY(!mainWindow()->TrayIcon->isVisible());
     }
 };
 

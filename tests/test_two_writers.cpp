@@ -25,10 +25,6 @@ namespace {
 
 const QString titleField = QStringLiteral("Plan");
 
-QString plan(TTable& table) {
-    return table.FieldByName(titleField).AsString();
-}
-
 void rename(TTable& table, const QString& title) {
     table.Amend([&] { table.FieldByName(titleField).setAsString(title); });
 }
@@ -258,7 +254,7 @@ private slots:
                 }
                 case 3:
                     if (sideB)
-                        Form_Main->Menu_CompletedClick();
+                        mainWindow()->Menu_CompletedClick();
                     else
                         tasks.Amend(
                             [&] { tasks.Fields(F_Completed).setAsBoolean(!seen.at(id).second); });
@@ -273,7 +269,7 @@ private slots:
                         file.erase(id);
                         break;
                     }
-                    Form_Main->Button_Del_CompletedClick();
+                    mainWindow()->Button_Del_CompletedClick();
                     const auto left = stored(program);
                     for (auto row = file.begin(); row != file.end();) {
                         const bool gone = left.count(row->first) == 0;
@@ -309,13 +305,13 @@ private slots:
                                    {"в работе", at(2026, 12, 9)}}));
         const auto a = openDataModule(session.program().databasePath());
         a->Table_Main.Amend([&] { a->Table_Main.Fields(F_Completed).setAsBoolean(false); });
-        Form_Main->Button_Del_Completed->click();
+        mainWindow()->Button_Del_Completed->click();
         QVERIFY(MessageBox::shown().isEmpty());
         QCOMPARE(session.program().column(titleField),
                  (QList<QVariant>{"снова в работе", "в работе"}));
         // The grid shows the kept task as it is now.
         QVERIFY(snapshot(session.table()) == stored(session.program()));
-        QCOMPARE(Form_Main->DBGrid_Main->model()->rowCount(), 2);
+        QCOMPARE(mainWindow()->DBGrid_Main->model()->rowCount(), 2);
     }
 
     void editorOnARowChangedOrDeletedElsewhere_data() {
@@ -334,14 +330,14 @@ private slots:
         else
             rename(a->Table_Main, "от A");
         whenModal([](QWidget*) {
-            Form_Edit->DBEdit1->setFocus();
-            typeText(Form_Edit->DBEdit1, "от B");
-            Form_Edit->Button_OK->click();
+            editorWindow()->DBEdit1->setFocus();
+            typeText(editorWindow()->DBEdit1, "от B");
+            editorWindow()->Button_OK->click();
         });
-        Form_Main->Button_Edit->click();
+        mainWindow()->Button_Edit->click();
         QVERIFY(!modalHelperFailed());
-        QVERIFY(!Form_Edit->isVisible());
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(!editorWindow()->isVisible());
+        QVERIFY(mainWindow()->Timer1->Enabled());
         QCOMPARE(MessageBox::shown().size(), 1);
         const QString told = MessageBox::shown().at(0).text;
         QVERIFY2(told.contains(deleted ? "уже удалили" : "изменили в другой"), qPrintable(told));
@@ -349,7 +345,7 @@ private slots:
             deleted ? QList<QVariant>{"другая"} : QList<QVariant>{"от A", "другая"};
         QCOMPARE(session.program().column(titleField), left);
         QVERIFY(snapshot(session.table()) == stored(session.program()));
-        QCOMPARE(Form_Main->DBGrid_Main->model()->rowCount(), left.size());
+        QCOMPARE(mainWindow()->DBGrid_Main->model()->rowCount(), left.size());
         if (!deleted)
             QCOMPARE(plan(session.table()), QStringLiteral("от A"));
     }
@@ -363,18 +359,18 @@ private slots:
         whenModal([&](QWidget*) {
             ++showings;
             rename(a->Table_Main, "позвонить вечером");
-            Form_Remainder->BitBtn1->click();
+            reminderWindow()->BitBtn1->click();
         });
-        Form_Main->Watch->Timer1Timer();
+        mainWindow()->Watch->Timer1Timer();
         QVERIFY(!modalHelperFailed());
         QCOMPARE(showings, 1);
-        QVERIFY(!Form_Remainder->isVisible());
+        QVERIFY(!reminderWindow()->isVisible());
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY(MessageBox::shown().at(0).text.contains("изменили в другой"));
         QCOMPARE(session.program().column(QStringLiteral("Reminder")),
                  QList<QVariant>{"2026-12-08 14:00:00"});
         QCOMPARE(plan(session.table()), QStringLiteral("позвонить вечером"));
-        QVERIFY(Form_Main->Timer1->Enabled());
+        QVERIFY(mainWindow()->Timer1->Enabled());
     }
 
     // Within a tick of the watch, without taking the focus; never while a dialog is up.
@@ -389,18 +385,18 @@ private slots:
         a->Table_Main.Post();
         int countUnderTheEditor = 0;
         whenModal([&](QWidget*) {
-            Form_Main->Watch->Timer1Timer();
+            mainWindow()->Watch->Timer1Timer();
             countUnderTheEditor = session.table().RecordCount();
-            Form_Edit->Button_Cancel->click();
+            editorWindow()->Button_Cancel->click();
         });
-        Form_Main->Button_Edit->click();
+        mainWindow()->Button_Edit->click();
         QVERIFY(!modalHelperFailed());
         QCOMPARE(countUnderTheEditor, 2);
-        Form_Main->Watch->Timer1Timer();
+        mainWindow()->Watch->Timer1Timer();
         QCOMPARE(session.table().RecordCount(), 3);
-        QCOMPARE(Form_Main->DBGrid_Main->model()->rowCount(), 3);
+        QCOMPARE(mainWindow()->DBGrid_Main->model()->rowCount(), 3);
         QCOMPARE(plan(session.table()), QStringLiteral("вторая"));
-        QCOMPARE(Form_Main->DBGrid_Main->currentIndex().row(), session.table().RecNo() - 1);
+        QCOMPARE(mainWindow()->DBGrid_Main->currentIndex().row(), session.table().RecNo() - 1);
         QCOMPARE(QApplication::focusWidget(), focused);
     }
 };

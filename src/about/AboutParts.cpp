@@ -1,7 +1,7 @@
 #include "about/AboutParts.h"
 
-#include "about/Photo.h"
 #include "TarvikVersion.h"
+#include "about/Photo.h"
 #include "toolkit/AccessibleRole.h"
 
 #include <QCoreApplication>

@@ -20,9 +20,9 @@ public:
     QLabel* ProductName;
     QLabel* Version;
     QLabel* Comments;
-    QLabel* Label1; // the credit's heading
-    QLabel* Label3; // the credit
-    QLabel* Image1; // the photo
+    QLabel* Label1;    // the credit's heading
+    QLabel* Label3;    // the credit
+    QLabel* Image1;    // the photo
     LinkLabel* Label2; // the link to the program's page
     QPushButton* OKButton;
 

@@ -2,8 +2,8 @@
 
 #include "about/TForm_Welcome.h"
 #include "app/Instances.h"
-#include "settings/Settings.h"
 #include "main_window/TForm_Main.h"
+#include "settings/Settings.h"
 #include "store/PlansFile.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/Guarded.h"

@@ -44,13 +44,13 @@ public:
     void prepareForReminder();
     void ShowModal();
 
-    QFrame* Panel1; // the ground of every control, as high as the window shows
-    QLabel* Label1; // "Задача", over the title
-    DBEdit* DBEdit1; // the title, bound to Plan
-    QLabel* Label2; // "Дата", over the date
+    QFrame* Panel1;              // the ground of every control, as high as the window shows
+    QLabel* Label1;              // "Задача", over the title
+    DBEdit* DBEdit1;             // the title, bound to Plan
+    QLabel* Label2;              // "Дата", over the date
     DatePicker* DateTimePicker1; // the task's date
-    QLabel* Label3; // "Описание", over the description
-    DBMemo* DBMemo1; // the description, bound to Comments
+    QLabel* Label3;              // "Описание", over the description
+    DBMemo* DBMemo1;             // the description, bound to Comments
     QPushButton* Button_OK;
     QPushButton* Button_Cancel;
     QCheckBox* CheckBox_Reminder;

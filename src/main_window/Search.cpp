@@ -1,12 +1,12 @@
 // Search and sorting in the main window: stepping through the tasks whose titles contain
 // the text of the search box, "Найти" as the window's default button, and sorting the
 // grid by a click on a column title, kept across runs in the settings value Index.
-#include "settings/Settings.h"
 #include "main_window/GridModel.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "main_window/TitleSearch.h"
 #include "reminders/ReminderWatch.h"
+#include "settings/Settings.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/Clicks.h"
 #include "toolkit/Error.h"

@@ -2,13 +2,13 @@
 
 #include "main_window/GridDelegate.h"
 #include "main_window/GridModel.h"
-#include "toolkit/Appearance.h"
-#include "toolkit/Pictures.h"
 #include "main_window/TaskGrid.h"
 #include "reminders/ReminderWatch.h"
 #include "store/TTable.h"
+#include "toolkit/Appearance.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Guarded.h"
+#include "toolkit/Pictures.h"
 #include "toolkit/Timer.h"
 #include "toolkit/UserLocale.h"
 

@@ -2,10 +2,10 @@
 // the first-start rule, autorun, the About button and the end of a session.
 #include "about/AboutParts.h"
 #include "about/TForm_About.h"
-#include "settings/Settings.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "main_window/TrayHost.h"
+#include "settings/Settings.h"
 #include "toolkit/Error.h"
 #include "toolkit/Guarded.h"
 #include "toolkit/MessageBox.h"

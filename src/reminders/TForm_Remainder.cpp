@@ -1,13 +1,13 @@
 #include "reminders/TForm_Remainder.h"
 
-#include "toolkit/Appearance.h"
-#include "toolkit/Pictures.h"
 #include "store/TDataSource.h"
 #include "store/TTable.h"
+#include "toolkit/Appearance.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Guarded.h"
 #include "toolkit/MaskEdit.h"
 #include "toolkit/MessageBox.h"
+#include "toolkit/Pictures.h"
 #include "toolkit/UpDown.h"
 #include "toolkit/WindowPlacement.h"
 

@@ -45,7 +45,7 @@ public:
     QGroupBox* RadioGroup_Reminder;
     QLineEdit* Edit_Plan;
     QPlainTextEdit* Memo_Comment;
-    QPushButton* BitBtn1; // OK: writes the chosen answer
+    QPushButton* BitBtn1;       // OK: writes the chosen answer
     QComboBox* ComboBox_Ed_Izm; // the unit of the postponement: minutes, hours or days
     MaskEdit* Edit_Time;
     UpDown* UpDown_Time;

@@ -1,9 +1,9 @@
 #include "store/PlansRows.h"
 
+#include "store/Fields.h"
 #include "store/Statement.h"
 #include "store/StoredValues.h"
 #include "store/TConnection.h"
-#include "store/Fields.h"
 
 #include <sqlite3.h>
 

@@ -1,7 +1,7 @@
 #include "store/StoredValues.h"
 
-#include "store/Statement.h"
 #include "store/Fields.h"
+#include "store/Statement.h"
 
 #include <QByteArrayView>
 

@@ -28,8 +28,8 @@ void place(QWidget* window, WindowPlacement::Area area, const QMargins& frame) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect space = area == WindowPlacement::Area::Available ? screen->availableGeometry()
-                                                                 : screen->geometry();
+    const QRect space =
+        area == WindowPlacement::Area::Available ? screen->availableGeometry() : screen->geometry();
     const QRect outer(QPoint(0, 0), window->size().grownBy(frame));
     window->move(space.center() - outer.center());
 }
