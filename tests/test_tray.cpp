@@ -176,7 +176,12 @@ private slots:
         QFETCH(bool, tray);
         TrayHost::setKindForTest(tray ? TrayHost::DoubleClick : TrayHost::None);
         Settings::write(Settings::TarvikKey, QStringLiteral("First_Start"), QStringLiteral("Yes"));
-        open();
+        session->open({}); // start-up's notices come now, in boxes with event loops of their own
+        for (const Timer* timer : std::initializer_list<const Timer*>{
+                 Form_Main->Timer_Form, Form_Main->Timer_Time, Form_Main->Timer1})
+            QVERIFY(!timer->isRunning());
+        Form_Main->show();
+        QVERIFY(Form_Main->Timer_Form->isRunning() && Form_Main->Timer1->isRunning());
         QTRY_VERIFY(!Form_Main->Timer_Form->Enabled());
         // Without a notification area the window stays where the user can reach it.
         QCOMPARE(Form_Main->isHidden(), tray);

@@ -101,8 +101,12 @@ TForm_Main::TForm_Main(QWidget* parent)
                           QIcon(Pictures::checkBox(true)), QIcon(Pictures::checkBox(false))};
     Watch = new ReminderWatch(this);
     Timer1 = Watch->timer();
-    Timer_Time = new Timer(1, true, this);
-    Timer_Form = new Timer(500, true, this);
+    // The watch, the clock and the first-start rule start when the window first shows: a
+    // notice start-up gives before that runs an event loop of its own, in which they would
+    // go off unseen.
+    Watch->pause();
+    Timer_Time = new Timer(1, false, this);
+    Timer_Form = new Timer(500, false, this);
     Timer_Hint = new Timer(5000, false, this);
     m_executablePath = QCoreApplication::applicationFilePath();
     buildLayout();
@@ -269,7 +273,17 @@ TTable& TForm_Main::table() const {
 
 void TForm_Main::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!m_shownBefore)
+        startTimers();
     ErrorReport::run([this] { FormShow(); });
+}
+
+// The half second of the first-start rule counts from here.
+void TForm_Main::startTimers() {
+    m_shownBefore = true;
+    Watch->resume();
+    Timer_Time->setEnabled(true);
+    Timer_Form->setEnabled(true);
 }
 
 void TForm_Main::bringToFront() {
