@@ -12,6 +12,7 @@
 #include "main_window/TrayHost.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Timer.h"
+#include "toolkit/UserLocale.h"
 
 #include <QAction>
 #include <QApplication>
@@ -75,6 +76,7 @@ private slots:
     void cleanup() {
         session.reset();
         TrayHost::setKindForTest(std::nullopt);
+        UserLocale::reset();
         QVERIFY(!modalHelperFailed());
     }
 
@@ -308,6 +310,10 @@ private slots:
         QCOMPARE(Form_Main->Label_Now_Date->text(), QStringLiteral("08.12.2026"));
         QCOMPARE(Form_Main->Label_Now_Time->text(), QStringLiteral("09:05"));
         QCOMPARE(Form_Main->Timer_Time->Interval(), 1000);
+        // The separator stands between the hour and the minute, wherever the day half is.
+        UserLocale::set(QLocale(QStringLiteral("ko_KR")));
+        emit Form_Main->Timer_Time->timeout();
+        QCOMPARE(Form_Main->Label_Now_Time->text(), QStringLiteral("09:05"));
     }
 
     void trayTickFocusesTheGrid() {

@@ -76,14 +76,6 @@ QGroupBox* groupBox(QWidget* parent, const QString& caption = QString()) {
     return box;
 }
 
-QString timeSeparator() {
-    const QString format = UserLocale::get().timeFormat(QLocale::ShortFormat);
-    for (QChar c : format)
-        if (!c.isLetter())
-            return QString(c);
-    return QStringLiteral(":");
-}
-
 } // namespace
 
 TForm_Main::TForm_Main(QWidget* parent)
@@ -324,7 +316,7 @@ void TForm_Main::Timer_TimeTimer() {
     Timer_Time->setInterval(1000);
     const QDateTime now = Clock::now();
     Label_Now_Date->setText(now.toString(QStringLiteral("dd.MM.yyyy")));
-    Label_Now_Time->setText(now.toString(QStringLiteral("hh")) + timeSeparator() +
+    Label_Now_Time->setText(now.toString(QStringLiteral("hh")) + UserLocale::timeSeparator() +
                             now.toString(QStringLiteral("mm")));
 }
 
