@@ -172,8 +172,6 @@ void TForm_Main::buildCommandColumn() {
         placed(new QCheckBox(QStringLiteral("Сворачивать при выходе"), GroupBox1), 3, 59, 129, 17);
     CheckBox_In_Tray->setFont(comicFont(9));
     CheckBox_In_Tray->setChecked(true);
-    // The About button comes last in the column's tab order, though it stands at the top.
-    setTabOrder(CheckBox_In_Tray, Button_About);
 
     Panel3 = placed(new QFrame(Panel2), 1, 375, 138, 43);
     Panel3->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -185,6 +183,12 @@ void TForm_Main::buildCommandColumn() {
         label->setAlignment(Qt::AlignCenter);
         label->setAutoFillBackground(true);
     }
+    // The column's tab order differs from its top-to-bottom order: the command buttons, the
+    // delete-completed and the exit groups, then the search and last the About button, though
+    // that stands at the top.
+    QWidget* const order[] = {CheckBox_In_Tray, EditSearch, ButtonSearch, Button_About};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void TForm_Main::buildPopupMenu() {
