@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -215,18 +216,33 @@ private slots:
         QVERIFY(!QFile::exists(autostartFile()));
     }
 
-    void autorunEntryThatCannotBeWrittenUnticksTheBox() {
+    void autorunEntryThatCannotBeWrittenLeavesTheBoxAsTheEntryIs_data() {
+        QTest::addColumn<QString>("older");
+        QTest::newRow("no entry") << QString();
+        QTest::newRow("an older entry") << QStringLiteral("/старое место/Quenlor");
+    }
+
+    // The box shows whether an entry starts the program at log-on; the report, what it starts.
+    void autorunEntryThatCannotBeWrittenLeavesTheBoxAsTheEntryIs() {
+        QFETCH(QString, older);
         open();
-        // A file where the autostart folder should be.
-        QFile blocker(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        Form_Main->CheckBox_AutoRun->setChecked(true);
-        QVERIFY(!Form_Main->CheckBox_AutoRun->isChecked());
+        if (!older.isEmpty())
+            Settings::write(Settings::RunKey, Settings::RunValue, older);
+        QDir().mkpath(QFileInfo(autostartFile()).path());
+        openToEveryone(session->program().folder());
+        QFile::setPermissions(QFileInfo(autostartFile()).path(),
+                              QFile::ReadOther | QFile::ExeOther);
+        {
+            const OrdinaryUser user;
+            Form_Main->CheckBox_AutoRun->setChecked(true);
+        }
+        QCOMPARE(Form_Main->CheckBox_AutoRun->isChecked(), !older.isEmpty());
         QCOMPARE(MessageBox::shown().size(), 1);
-        QVERIFY2(MessageBox::shown().first().text.startsWith(QStringLiteral("Не удалось записать")),
-                 qPrintable(MessageBox::shown().first().text));
-        QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), QString());
+        QVERIFY2(
+            MessageBox::shown().first().text.startsWith(QStringLiteral("Не удалось записать")) &&
+                MessageBox::shown().first().text.contains(older),
+            qPrintable(MessageBox::shown().first().text));
+        QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), older);
     }
 
     void autorunEntryThatReadsBackEmptyShowsTheMessage() {
