@@ -15,6 +15,7 @@
 #include <QAccessible>
 #include <QAccessibleTableInterface>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -273,6 +274,17 @@ private slots:
             window->setVisible(wasVisible);
         }
         QVERIFY2(unreached.isEmpty(), qPrintable(unreached.join(QStringLiteral("; "))));
+    }
+
+    // In the command column the search comes after the exit group, and About last.
+    void tabWalksTheCommandColumnInOrder() {
+        openFourTasks();
+        Form_Main->CheckBox_In_Tray->setFocus();
+        for (QWidget* next :
+             QWidgetList{Form_Main->EditSearch, Form_Main->ButtonSearch, Form_Main->Button_About}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
     }
 
     void aboutLinkIsAKeyboardReachableLink() {

@@ -370,6 +370,7 @@ private slots:
         QTest::addColumn<QStringList>("order");
         QTest::newRow("Напоминание") << 0 << "Reminder" << QStringList{"Арбуз", "банан", "вишня"};
         QTest::newRow("Дата") << 1 << "Date" << QStringList{"Арбуз", "банан", "вишня"};
+        QTest::newRow("Задача") << 2 << "Plan" << QStringList{"Арбуз", "банан", "вишня"};
         QTest::newRow("Завершено") << 3 << "Completed" << QStringList{"вишня", "банан", "Арбуз"};
     }
 
@@ -378,11 +379,22 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QStringList, order);
         QVERIFY(start());
+        const QImage unsorted = titles()->viewport()->grab().toImage();
         clickTitle(column);
         QCOMPARE(dataModule()->Table_Main.IndexFieldNames(), field);
         QCOMPARE(storedIndex(), field);
         QCOMPARE(plans(), order);
         verifyArrowOn(column);
+        // The arrow shows on the sorted title, and no dark pixel of any title changes for it.
+        const QImage sorted = titles()->viewport()->grab().toImage();
+        bool arrowShown = false;
+        for (int y = 0; y < sorted.height(); ++y)
+            for (int x = 0; x < sorted.width(); ++x) {
+                const bool changed = sorted.pixel(x, y) != unsorted.pixel(x, y);
+                QVERIFY(!changed || qGray(unsorted.pixel(x, y)) >= 128);
+                arrowShown |= changed && titles()->logicalIndexAt(x) == column;
+            }
+        QVERIFY(arrowShown);
     }
 
     // The titles are a tab stop between the cells and the next control. There Left, Right,
@@ -439,14 +451,14 @@ private slots:
         QVERIFY(start());
         mainWindow()->activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), mainWindow());
-        // A black dot along the top inside the title: the frame, where no text is drawn.
+        // A black dot along the top at the title's left end: the frame, where neither text
+        // nor the sort arrow (centred) is drawn.
         const auto framed = [](int column) {
             const QImage image = titles()->viewport()->grab().toImage();
             const qreal scale = image.devicePixelRatio();
             const int left = titles()->sectionViewportPosition(column);
             for (int y = 0; y < int(3 * scale); ++y)
-                for (int x = int((left + 3) * scale);
-                     x < int((left + titles()->sectionSize(column) - 3) * scale); ++x)
+                for (int x = int((left + 3) * scale); x < int((left + 15) * scale); ++x)
                     if (image.pixelColor(x, y) == QColor(Qt::black))
                         return true;
             return false;

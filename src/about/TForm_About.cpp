@@ -63,6 +63,13 @@ void TForm_About::Label2Click() {
     QDesktopServices::openUrl(QUrl(Label2->toolTip()));
 }
 
+// Every showing starts on OK, whatever had the focus when the window last closed: Enter
+// closes the window unless Tab has moved on to the link.
+void TForm_About::showEvent(QShowEvent* event) {
+    OKButton->setFocus();
+    QDialog::showEvent(event);
+}
+
 // The window has no cancel button: Esc does nothing.
 void TForm_About::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {

@@ -29,5 +29,6 @@ public:
     void Label2Click();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 };

@@ -69,14 +69,6 @@ QGroupBox* groupBox(QWidget* parent, const QString& caption = QString()) {
     return box;
 }
 
-QString timeSeparator() {
-    const QString format = UserLocale::get().timeFormat(QLocale::ShortFormat);
-    for (QChar c : format)
-        if (!c.isLetter())
-            return QString(c);
-    return QStringLiteral(":");
-}
-
 } // namespace
 
 TForm_Main::TForm_Main(QWidget* parent)
@@ -94,8 +86,12 @@ TForm_Main::TForm_Main(QWidget* parent)
                           QIcon(Pictures::checkBox(true)), QIcon(Pictures::checkBox(false))};
     Watch = new ReminderWatch(this);
     Timer1 = Watch->timer();
-    Timer_Time = new Timer(1, true, this);
-    Timer_Form = new Timer(500, true, this);
+    // The watch, the clock and the first-start rule start when the window first shows: a
+    // notice start-up gives before that runs an event loop of its own, in which they would
+    // go off unseen.
+    Watch->pause();
+    Timer_Time = new Timer(1, false, this);
+    Timer_Form = new Timer(500, false, this);
     Timer_Hint = new Timer(5000, false, this);
     m_executablePath = QCoreApplication::applicationFilePath();
     buildLayout();
@@ -169,8 +165,6 @@ void TForm_Main::buildCommandColumn() {
         placed(new QCheckBox(QStringLiteral("Сворачивать при выходе"), GroupBox1), 3, 59, 129, 17);
     CheckBox_In_Tray->setFont(Appearance::font(9));
     CheckBox_In_Tray->setChecked(true);
-    // The About button comes last in the column's tab order, though it stands at the top.
-    setTabOrder(CheckBox_In_Tray, Button_About);
 
     Panel3 = placed(new QFrame(Panel2), 1, 375, 138, 43);
     Panel3->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -182,6 +176,12 @@ void TForm_Main::buildCommandColumn() {
         label->setAlignment(Qt::AlignCenter);
         label->setAutoFillBackground(true);
     }
+    // The column's tab order differs from its top-to-bottom order: the command buttons, the
+    // delete-completed and the exit groups, then the search and last the About button, though
+    // that stands at the top.
+    QWidget* const order[] = {CheckBox_In_Tray, EditSearch, ButtonSearch, Button_About};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void TForm_Main::buildPopupMenu() {
@@ -266,7 +266,17 @@ TTable& TForm_Main::table() const {
 
 void TForm_Main::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!m_shownBefore)
+        startTimers();
     ErrorReport::run([this] { FormShow(); });
+}
+
+// The half second of the first-start rule counts from here.
+void TForm_Main::startTimers() {
+    m_shownBefore = true;
+    Watch->resume();
+    Timer_Time->setEnabled(true);
+    Timer_Form->setEnabled(true);
 }
 
 void TForm_Main::bringToFront() {
@@ -307,7 +317,7 @@ void TForm_Main::Timer_TimeTimer() {
     Timer_Time->setInterval(1000);
     const QDateTime now = Clock::now();
     Label_Now_Date->setText(now.toString(QStringLiteral("dd.MM.yyyy")));
-    Label_Now_Time->setText(now.toString(QStringLiteral("hh")) + timeSeparator() +
+    Label_Now_Time->setText(now.toString(QStringLiteral("hh")) + UserLocale::timeSeparator() +
                             now.toString(QStringLiteral("mm")));
 }
 

@@ -158,6 +158,8 @@ private:
     void openEditor(void (TForm_Edit::*prepare)());
     // After a dialog closed: the next key reaches this window at once.
     void takeKeyboard();
+    // The watch, the clock and the first-start rule: on at the window's first showing.
+    void startTimers();
     void deleteTask();
     void deleteCompleted();
     void runShortcut(QAction* item);
@@ -176,6 +178,8 @@ private:
     TForm_About* m_about = nullptr;
     QString m_executablePath;
     bool m_sessionEnding = false;
+    // The window has been shown once; its timers run from then on.
+    bool m_shownBefore = false;
     // True at start and after every change of the search text: the next search begins
     // at the first task instead of after the current one.
     bool m_restartSearch = true;

@@ -18,6 +18,20 @@
 #include <QPushButton>
 #include <QShortcut>
 
+namespace {
+
+// What the log-on start entry does now, after a write to it was refused.
+QString autorunEntryState(const QString& entry) {
+    if (entry.isEmpty())
+        return QStringLiteral("Автозапуск не настроен: программа не запускается при входе в "
+                              "систему.");
+    return QStringLiteral("Запись автозапуска осталась прежней: при входе в систему "
+                          "запускается \"%1\".")
+        .arg(entry);
+}
+
+} // namespace
+
 void TForm_Main::FormCreate() {
     TrayIcon = new QSystemTrayIcon(AboutParts::applicationIcon(), this);
     TrayIcon->setToolTip(QStringLiteral("Tarvik"));
@@ -125,9 +139,10 @@ void TForm_Main::CheckBox_In_TrayClick() {
     DBGrid_Main->setFocus();
 }
 
-// Runs on every change of the tick, by the user or by start-up. A ticked box always means
-// the program starts at log-on: when the entry cannot be written or read back, the box
-// goes unticked again (which removes whatever is left of the entry).
+// Runs on every change of the tick, by the user or by start-up. The box shows whether the
+// program starts at log-on: when the entry cannot be written, the box follows the entry as
+// it is (an older one may stay and still start the program), and the report says what it
+// holds; an entry that reads back empty is removed and the box unticked.
 void TForm_Main::CheckBox_AutoRunClick() {
     if (!CheckBox_AutoRun->isChecked()) {
         Settings::remove(Settings::RunKey, Settings::RunValue);
@@ -135,9 +150,10 @@ void TForm_Main::CheckBox_AutoRunClick() {
     }
     try {
         Settings::write(Settings::RunKey, Settings::RunValue, m_executablePath);
-    } catch (const TarvikError&) {
-        CheckBox_AutoRun->setChecked(false);
-        throw;
+    } catch (const TarvikError& error) {
+        const QString entry = Settings::read(Settings::RunKey, Settings::RunValue);
+        CheckBox_AutoRun->setChecked(!entry.isEmpty());
+        throw TarvikError(error.text() + '\n' + autorunEntryState(entry));
     }
     if (Settings::read(Settings::RunKey, Settings::RunValue).isEmpty()) {
         MessageBox::inform(this, QStringLiteral("Нет прав на запись в реестр"),

@@ -5,6 +5,9 @@
 
 #include <QKeyEvent>
 #include <QPainter>
+#include <QStyleOptionHeader>
+
+#include <algorithm>
 
 KeyboardHeader::KeyboardHeader(Qt::Orientation orientation, QWidget* parent)
     : QHeaderView(orientation, parent) {
@@ -117,11 +120,37 @@ void KeyboardHeader::focusOutEvent(QFocusEvent* event) {
 
 void KeyboardHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
     QHeaderView::paintSection(painter, rect, logicalIndex);
-    if (!hasFocus() || logicalIndex != m_marked)
-        return;
     // The section's own drawing leaves the painter clipped to nothing.
     painter->save();
     painter->setClipRect(rect);
-    drawFocusFrame(painter, rect);
+    if (isSortIndicatorShown() && logicalIndex == sortIndicatorSection())
+        drawSortArrow(painter, rect);
+    if (hasFocus() && logicalIndex == m_marked)
+        drawFocusFrame(painter, rect);
     painter->restore();
+}
+
+// The style would draw the arrow at the title's end and shorten the title by its width.
+void KeyboardHeader::initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const {
+    QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+    option->sortIndicator = QStyleOptionHeader::None;
+}
+
+// A triangle in the title's colour, centred in the strip between the section's top and the
+// top of the title's capitals: as high as the strip allows, at most 4 pixels, and none where
+// the strip is too low for 3. It points down for the ascending order, as the style's does.
+void KeyboardHeader::drawSortArrow(QPainter* painter, const QRect& section) const {
+    const QFontMetrics metrics(font());
+    const int capitalsTop = section.top() + (section.height() - metrics.height()) / 2 +
+                            metrics.ascent() - metrics.capHeight();
+    const int height = std::min(4, capitalsTop - section.top() - 2);
+    if (height < 3)
+        return;
+    const bool down = sortIndicatorOrder() == Qt::AscendingOrder;
+    const QColor colour = palette().color(QPalette::ButtonText);
+    for (int row = 0; row < height; ++row) {
+        const int half = down ? height - 1 - row : row;
+        painter->fillRect(section.center().x() - half, section.top() + 1 + row, 2 * half + 1, 1,
+                          colour);
+    }
 }

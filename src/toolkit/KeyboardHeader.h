@@ -11,6 +11,7 @@ class QKeyEvent;
 // it as a column header named by the marked title. The mark shows only while the header
 // has the keyboard focus, and a mouse click does not give it the focus, so to the eye
 // nothing changes until the keyboard comes.
+// The sort arrow takes no room from a title: it stands small in the strip above it.
 class KeyboardHeader final : public QHeaderView {
     Q_OBJECT
 public:
@@ -23,6 +24,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+    void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override;
 
 private:
     static bool isOwnKey(const QKeyEvent* event);
@@ -31,6 +33,7 @@ private:
     int visibleFrom(int from, int step) const;
     void mark(int logicalIndex);
     void keepMark();
+    void drawSortArrow(QPainter* painter, const QRect& section) const;
 
     int m_marked = -1; // the logical index of the marked title; -1 while there is none
 };

@@ -42,3 +42,32 @@ QString UserLocale::shortDateFormat() {
         format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
     return format;
 }
+
+// Quoted text is taken as written ('' is a quote); the hour field ends at the first other
+// character, and the separator at the minute field.
+QString UserLocale::timeSeparator() {
+    const QString format = get().timeFormat(QLocale::ShortFormat);
+    QString separator;
+    bool afterHour = false;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == '\'') {
+            if (format.mid(i, 2) != QStringLiteral("''")) {
+                quoted = !quoted;
+                continue;
+            }
+            ++i; // '' stands for one quote
+        }
+        const bool field = !quoted && c.isLetter();
+        if (field && (c == 'h' || c == 'H')) {
+            afterHour = true;
+            separator.clear();
+        } else if (field && c == 'm' && afterHour) {
+            return separator.isEmpty() ? QStringLiteral(":") : separator;
+        } else if (afterHour) {
+            separator += c;
+        }
+    }
+    return QStringLiteral(":");
+}

@@ -20,4 +20,7 @@ public:
     static QString longDateFormat();
     // The locale's short date with a four-digit year, so that every year can be shown.
     static QString shortDateFormat();
+    // What stands between the hour and the minute fields of the short time format: ":" in
+    // "AP h:mm", "." in "H.mm", " h " in "HH 'h' mm"; ":" when the format has no such pair.
+    static QString timeSeparator();
 };
