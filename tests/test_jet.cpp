@@ -269,6 +269,7 @@ private slots:
             child.waitForFinished(10000);
             return running.nsecsElapsed() / 1000;
         };
+        putJet(*program, "jet4-plans.mdb");
         const qint64 whole = runChild(*program, -1); // how long a conversion runs here
         QVERIFY(whole > 0);
         QRandomGenerator random(20261209);
