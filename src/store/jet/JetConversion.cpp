@@ -83,11 +83,14 @@ void bindStamp(sqlite3_stmt* insert, int column, Stamp stamp) {
         sqlite3_bind_text(insert, column, Stamps::format(stamp).constData(), -1, SQLITE_TRANSIENT);
 }
 
-// One transaction without a journal: the file is new, and a write cut off leaves only a
-// leftover that the next conversion removes. It is synced once, whole, before it is used.
+// The table and its rows in one transaction without a journal: the file is new, and a write
+// cut off leaves only a leftover that the next conversion removes. It is synced once, whole,
+// before it is used.
 int insertAll(sqlite3* db, const std::vector<JetTask>& tasks) {
     int result = sqlite3_exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN", nullptr,
                               nullptr, nullptr);
+    if (result == SQLITE_OK)
+        result = sqlite3_exec(db, Schema::planTable().constData(), nullptr, nullptr, nullptr);
     sqlite3_stmt* insert = nullptr;
     if (result == SQLITE_OK)
         result = sqlite3_prepare_v2(db, insertTask, -1, &insert, nullptr);
@@ -111,11 +114,10 @@ void removeLeftover(const QString& temp) {
 
 void writeTasks(const QString& path, const QString& temp, const std::vector<JetTask>& tasks) {
     removeLeftover(temp);
-    try {
-        Schema::createDatabase(temp);
-    } catch (const TarvikError& error) {
-        cannotWrite(path, error.text());
-    }
+    QFile made(temp);
+    if (!made.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        cannotWrite(path, made.errorString());
+    made.close();
     sqlite3* db = nullptr;
     int result = sqlite3_open_v2(nameOf(temp).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (result == SQLITE_OK)
