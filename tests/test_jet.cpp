@@ -175,6 +175,9 @@ private slots:
         QTest::newRow("damaged pages")
             << "jet4-plans.mdb" << Changes{{definition, QByteArray(4096, '\xee')}} << ""
             << "повреждён";
+        QTest::newRow("damaged rows")
+            << "jet4-plans.mdb" << Changes{{27 * 4096, QByteArray(4096, '\xee')}} << ""
+            << "повреждён";
         QTest::newRow("open in Access") << "jet4-plans.mdb" << Changes() << "Plans.ldb"
                                         << "файл блокировки";
         QTest::newRow("folder not writable") << "jet4-plans.mdb" << Changes() << ""
