@@ -9,3 +9,4 @@ build/bench/bench_commands
 build/bench/bench_search
 build/bench/bench_reminders
 build/bench/bench_durability
+build/bench/bench_jet

@@ -13,7 +13,7 @@ if [ "${1:-}" = "--target" ]; then
 fi
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsqlite3-dev libjpeg-dev libicu-dev
-          fonts-dejavu-core qt6-translations-l10n fonts-paratype)
+          fonts-dejavu-core qt6-translations-l10n fonts-paratype mdbtools-dev mdbtools)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -6,6 +6,7 @@
 #include "settings/Settings.h"
 #include "store/PlansFile.h"
 #include "store/TDataModule_Main.h"
+#include "store/jet/JetFile.h"
 #include "toolkit/Guarded.h"
 #include "toolkit/MessageBox.h"
 
@@ -87,6 +88,10 @@ void stampVersion() {
         Settings::write(Settings::TarvikKey, QStringLiteral("Version"), Version);
 }
 
+QString databasePath(const QString& programFolder) {
+    return programFolder + QDir::separator() + QStringLiteral("Plans.mdb");
+}
+
 QString connectionString(const QString& programFolder) {
     static const char* const parameters =
         ";Mode=Share Deny None;Extended Properties=\"\";Jet OLEDB:System database=\"\";"
@@ -98,8 +103,7 @@ QString connectionString(const QString& programFolder) {
         "Jet OLEDB:Compact Without Replica Repair=False;Jet OLEDB:SFP=False";
     // Quoted, so that no folder name, however it is spelt, can end the value early.
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=") +
-           TConnection::quoted(programFolder + QDir::separator() + QStringLiteral("Plans.mdb")) +
-           QString::fromLatin1(parameters);
+           TConnection::quoted(databasePath(programFolder)) + QString::fromLatin1(parameters);
 }
 
 void start(const Options& options) {
@@ -110,6 +114,7 @@ void start(const Options& options) {
     ErrorReport::setCaption(ApplicationTitle);
     Instances::createMainWindow();
     Form_Main->setExecutablePath(options.executablePath);
+    notices << JetFile::convertIfJet(databasePath(places.programFolder));
     Instances::openDataModule(connectionString(places.programFolder));
     notices << readOnlyNotice(DataModule_Main->Connection);
     restoreAutoRun();

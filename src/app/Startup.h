@@ -25,6 +25,8 @@ Places findPlaces(const QString& executablePath);
 // Writes Version when it is not exactly the current version.
 void stampVersion();
 QString connectionString(const QString& programFolder);
+// The Plans.mdb the connection string names.
+QString databasePath(const QString& programFolder);
 // The executable's folder with a trailing separator.
 QString folderOf(const QString& executablePath);
 

@@ -1,6 +1,7 @@
 #include "store/PlansFile.h"
 
 #include "store/DatabaseMessages.h"
+#include "store/jet/JetFile.h"
 #include "toolkit/Error.h"
 #include "toolkit/FileAccess.h"
 
@@ -19,13 +20,6 @@ constexpr int headerSize = 100;
 
 const char* const requiredColumns[] = {"Reminder", "Date", "Plan", "ID", "Comments", "Completed"};
 
-[[noreturn]] void damaged(const QString& path, const QString& detail) {
-    throw TarvikError(QStringLiteral("Файл базы данных \"%1\" повреждён, программа не может его "
-                                     "открыть. Файл оставлен как есть: восстановите его из "
-                                     "резервной копии.\n%2")
-                          .arg(PlansFile::shown(path), detail));
-}
-
 [[noreturn]] void wrongId(const QString& path, const QString& detail) {
     throw TarvikError(QStringLiteral("Таблица Plans в файле базы данных \"%1\" не подходит "
                                      "программе: столбец ID должен быть целочисленным первичным "
@@ -37,6 +31,8 @@ const char* const requiredColumns[] = {"Reminder", "Date", "Plan", "ID", "Commen
 // Runs one statement and hands each row to onRow. SQLite's own word that the file is
 // damaged becomes our damaged-file message; any other failure (a lock, no access) is
 // only a failure to open.
+using PlansFile::damaged;
+
 void query(sqlite3* db, const QString& path, const char* sql,
            const std::function<void(sqlite3_stmt*)>& onRow = {}) {
     sqlite3_stmt* statement = nullptr;
@@ -143,16 +139,37 @@ void readRows(sqlite3* db, const QString& path) {
 
 // Returns whether the file keeps a write-ahead log.
 bool checkHeader(const QByteArray& header, qint64 fileSize, const QString& path) {
+    // Start-up converts a Jet file before it opens it; anyone else is told what it is.
+    if (JetFile::recognised(header))
+        PlansFile::cannotOpen(path, QStringLiteral("это база данных Access (Jet) Windows-версии "
+                                                   "программы; её задачи переносит в новый файл "
+                                                   "запуск программы."));
     if (header.size() < headerSize || !header.startsWith(databaseMagic))
         damaged(path, header.isEmpty() ? QStringLiteral("Файл пуст.")
                                        : QStringLiteral("Файл не является базой данных SQLite."));
-    // The page size, 1 standing for 65536: a file cut anywhere but between pages is damaged.
+    // The page size, 1 standing for 65536: a power of two from 512 on.
     const int stored = uchar(header[16]) << 8 | uchar(header[17]);
     const int pageSize = stored == 1 ? 65536 : stored;
-    if (pageSize < 512 || fileSize % pageSize != 0)
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
+        damaged(path, QStringLiteral("Заголовок файла повреждён: размер страницы %1 невозможен.")
+                          .arg(stored));
+    // A file cut anywhere but between pages is damaged.
+    if (fileSize % pageSize != 0)
         damaged(path, QStringLiteral("Файл обрезан: его длина не кратна размеру страницы."));
     // The file format's read and write versions: 2 for a write-ahead log.
     return header[18] == 2 || header[19] == 2;
+}
+
+// A FIFO, a device or a folder (also behind a symbolic link) is never opened: opening a FIFO
+// blocks, and SQLite would take a device for an empty database.
+void refuseSpecialFile(const QString& path) {
+    static const char* const names[] = {"",           "",     "папка", "именованный канал (FIFO)",
+                                        "устройство", "сокет"};
+    const FileAccess::Kind kind = FileAccess::kindOf(path);
+    if (kind == FileAccess::Missing || kind == FileAccess::Regular)
+        return;
+    PlansFile::cannotOpen(path, QStringLiteral("это не обычный файл, а %1, и не база данных.")
+                                    .arg(QString::fromUtf8(names[kind])));
 }
 
 } // namespace
@@ -168,7 +185,15 @@ void cannotOpen(const QString& path, const QString& reason) {
         QStringLiteral("Не удалось открыть базу данных \"%1\": %2").arg(shown(path), reason));
 }
 
+void damaged(const QString& path, const QString& detail) {
+    throw TarvikError(QStringLiteral("Файл базы данных \"%1\" повреждён, программа не может его "
+                                     "открыть. Файл оставлен как есть: восстановите его из "
+                                     "резервной копии.\n%2")
+                          .arg(PlansFile::shown(path), detail));
+}
+
 Facts inspect(const QString& path) {
+    refuseSpecialFile(path);
     const QFileInfo info(path);
     QFile file(path);
     // Nothing to look at: SQLite's own open then fails, in the words every open failure uses.

@@ -26,5 +26,7 @@ void verify(sqlite3* db, const QString& path);
 // file and is shown once.
 QString shown(const QString& path);
 [[noreturn]] void cannotOpen(const QString& path, const QString& reason);
+// The damaged-file message, with what was found wrong below it.
+[[noreturn]] void damaged(const QString& path, const QString& detail);
 
 } // namespace PlansFile

@@ -10,9 +10,30 @@
 
 namespace {
 
+[[noreturn]] void cannotCreate(const QString& path, const QString& reason) {
+    throw TarvikError(
+        QStringLiteral("Не удалось создать базу данных \"%1\": %2").arg(path, reason));
+}
+
+// The file exists (empty) already, so SQLite is never asked to create one.
+void createTable(const QString& path) {
+    sqlite3* db = nullptr;
+    int result = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (result == SQLITE_OK)
+        result = sqlite3_exec(db, Schema::planTable().constData(), nullptr, nullptr, nullptr);
+    const QString reason = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(result));
+    sqlite3_close(db);
+    if (result != SQLITE_OK)
+        cannotCreate(path, reason);
+}
+
+} // namespace
+
+namespace Schema {
+
 // length() counts a text's characters (code points) up to its first NUL, which no title
 // ever holds.
-QByteArray createPlans() {
+QByteArray planTable() {
     return "CREATE TABLE Plans ("
            " Reminder  TEXT,"
            " Date      TEXT,"
@@ -24,27 +45,6 @@ QByteArray createPlans() {
            " Completed INTEGER"
            ")";
 }
-
-[[noreturn]] void cannotCreate(const QString& path, const QString& reason) {
-    throw TarvikError(
-        QStringLiteral("Не удалось создать базу данных \"%1\": %2").arg(path, reason));
-}
-
-// The file exists (empty) already, so SQLite is never asked to create one.
-void createTable(const QString& path) {
-    sqlite3* db = nullptr;
-    int result = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    if (result == SQLITE_OK)
-        result = sqlite3_exec(db, createPlans().constData(), nullptr, nullptr, nullptr);
-    const QString reason = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(result));
-    sqlite3_close(db);
-    if (result != SQLITE_OK)
-        cannotCreate(path, reason);
-}
-
-} // namespace
-
-namespace Schema {
 
 void createDatabase(const QString& path) {
     // NewOnly: the file is ours only if nobody made it first, so an existing database is

@@ -1,0 +1,334 @@
+#include "store/jet/JetReader.h"
+
+#include "store/PlansFile.h"
+#include "toolkit/Error.h"
+
+#include <QFile>
+#include <QtEndian>
+
+#include <array>
+#include <cmath>
+#include <mdbtools.h>
+#include <memory>
+#include <unicode/ucnv.h>
+
+namespace {
+
+// A row's offset on its page carries flags in its top bits.
+constexpr int offsetMask = 0x1fff;
+// A memo's 12-byte head: its length with two flags, then where its bytes lie.
+constexpr int memoHead = 12;
+constexpr quint32 memoInline = 0x80000000;
+constexpr quint32 memoOnePage = 0x40000000;
+constexpr quint32 memoLength = 0x3fffffff;
+
+enum Field { Reminder, Date, Plan, ID, Comments, Completed, FieldCount };
+
+struct Wanted {
+    const char* name;
+    int type;
+    const char* kind;
+};
+const std::array<Wanted, FieldCount> wanted = {{
+    {"Reminder", MDB_DATETIME, "дата/время"},
+    {"Date", MDB_DATETIME, "дата/время"},
+    {"Plan", MDB_TEXT, "текстовый"},
+    {"ID", MDB_LONGINT, "длинное целое"},
+    {"Comments", MDB_MEMO, "MEMO"},
+    {"Completed", MDB_BOOL, "логический (да/нет)"},
+}};
+
+[[noreturn]] void unsuitable(const QString& path, const QString& what) {
+    throw TarvikError(QStringLiteral("Файл \"%1\" — база данных Access (Jet), но задачи из него "
+                                     "перенести нельзя: %2. Файл оставлен как есть.")
+                          .arg(PlansFile::shown(path), what));
+}
+
+struct CloseMdb {
+    void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
+};
+struct FreeTable {
+    void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
+};
+struct CloseConverter {
+    void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+
+quint32 le32(const unsigned char* bytes) {
+    return qFromLittleEndian<quint32>(bytes);
+}
+
+QString utf16(const char* bytes, qsizetype size) {
+    QString text(size / 2, Qt::Uninitialized);
+    qFromLittleEndian<quint16>(bytes, text.size(), text.data());
+    return text;
+}
+
+// Jet 4 keeps a text whose characters mostly fit a byte as 0xFF 0xFE and then one byte per
+// character, a zero byte switching to two-byte characters and back.
+QString uncompressed(const QByteArray& bytes) {
+    QString text;
+    text.reserve(bytes.size());
+    bool oneByte = true;
+    for (qsizetype at = 2; at < bytes.size();) {
+        const uchar byte = uchar(bytes[at]);
+        if (byte == 0) {
+            oneByte = !oneByte;
+            ++at;
+        } else if (oneByte) {
+            text += QChar(byte);
+            ++at;
+        } else if (at + 1 < bytes.size()) {
+            text += utf16(bytes.constData() + at, 2);
+            at += 2;
+        } else {
+            break;
+        }
+    }
+    return text;
+}
+
+class Reader final {
+public:
+    explicit Reader(const QString& path)
+        : m_path(path)
+        , m_mdb(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS)) {
+        if (!m_mdb)
+            damaged(QStringLiteral("библиотека libmdb не может прочитать его заголовок"));
+        m_pageSize = int(m_mdb->fmt->pg_size);
+    }
+
+    std::vector<JetTask> readPlans() {
+        openPlans();
+        findColumns();
+        return rows();
+    }
+
+private:
+    [[noreturn]] void damaged(const QString& detail) const {
+        PlansFile::damaged(m_path,
+                           QStringLiteral("Файл — база данных Access (Jet): %1.").arg(detail));
+    }
+
+    void openPlans() {
+        if (!mdb_read_catalog(m_mdb.get(), MDB_TABLE))
+            damaged(QStringLiteral("список её таблиц не читается"));
+        for (unsigned int at = 0; at < m_mdb->num_catalog; ++at) {
+            auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(m_mdb->catalog, at));
+            if (entry->object_type != MDB_TABLE || g_ascii_strcasecmp(entry->object_name, "Plans"))
+                continue;
+            m_table.reset(mdb_read_table(entry));
+            if (!m_table || !mdb_read_columns(m_table.get()))
+                damaged(QStringLiteral("описание таблицы Plans не читается"));
+            return;
+        }
+        unsuitable(m_path, QStringLiteral("в нём нет таблицы Plans"));
+    }
+
+    // The six columns by name, in whatever order the file keeps them.
+    void findColumns() {
+        m_fieldOf.assign(m_table->num_cols, -1);
+        for (int field = 0; field < FieldCount; ++field) {
+            const Wanted& column = wanted[size_t(field)];
+            int found = -1;
+            for (unsigned int at = 0; at < m_table->num_cols; ++at) {
+                auto* candidate = static_cast<MdbColumn*>(g_ptr_array_index(m_table->columns, at));
+                if (g_ascii_strcasecmp(candidate->name, column.name) == 0)
+                    found = int(at);
+            }
+            if (found < 0)
+                unsuitable(m_path, QStringLiteral("в таблице Plans нет столбца %1")
+                                       .arg(QLatin1String(column.name)));
+            const auto* present =
+                static_cast<MdbColumn*>(g_ptr_array_index(m_table->columns, found));
+            if (present->col_type != column.type)
+                unsuitable(m_path,
+                           QStringLiteral("столбец %1 таблицы Plans должен быть типа «%2»")
+                               .arg(QLatin1String(column.name), QString::fromUtf8(column.kind)));
+            m_fieldOf[size_t(found)] = field;
+        }
+    }
+
+    std::vector<JetTask> rows() {
+        std::vector<JetTask> tasks;
+        tasks.reserve(m_table->num_rows);
+        std::vector<MdbField> fields(MDB_MAX_COLS);
+        mdb_rewind_table(m_table.get());
+        while (mdb_fetch_row(m_table.get())) {
+            // The row just fetched, taken apart again for its fields' places and null flags.
+            int start = 0;
+            size_t size = 0;
+            if (mdb_find_row(m_mdb.get(), int(m_table->cur_row) - 1, &start, &size) != 0 ||
+                !onPage((start &= offsetMask), qint64(size)))
+                damaged(QStringLiteral("строка таблицы Plans выходит за свою страницу"));
+            const int count = mdb_crack_row(m_table.get(), start, size, fields.data());
+            if (count < 0)
+                damaged(QStringLiteral("строка таблицы Plans не читается"));
+            JetTask task;
+            for (int at = 0; at < count; ++at) {
+                const MdbField& field = fields[size_t(at)];
+                if (field.colnum >= 0 && size_t(field.colnum) < m_fieldOf.size() &&
+                    m_fieldOf[size_t(field.colnum)] >= 0)
+                    read(task, m_fieldOf[size_t(field.colnum)], field);
+            }
+            tasks.push_back(std::move(task));
+        }
+        if (tasks.size() != m_table->num_rows)
+            damaged(QStringLiteral("прочитано строк таблицы Plans: %1 из %2")
+                        .arg(tasks.size())
+                        .arg(m_table->num_rows));
+        return tasks;
+    }
+
+    bool onPage(qint64 start, qint64 size) const {
+        return start >= 0 && size >= 0 && start + size <= m_pageSize;
+    }
+
+    void read(JetTask& task, int field, const MdbField& value) {
+        // A yes/no value is the field's bit in the row's null mask.
+        if (field == Completed) {
+            task.completed = !value.is_null;
+            return;
+        }
+        if (value.is_null)
+            return;
+        if (!onPage(value.start, value.siz))
+            damaged(QStringLiteral("значение выходит за свою страницу"));
+        const unsigned char* bytes = m_mdb->pg_buf + value.start;
+        const QByteArray raw =
+            QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), value.siz);
+        switch (field) {
+        case Reminder:
+            task.reminder = stamp(raw);
+            break;
+        case Date:
+            task.date = stamp(raw);
+            break;
+        case ID:
+            if (value.siz != 4)
+                damaged(QStringLiteral("номер задачи записан не в 4 байтах"));
+            task.id = qFromLittleEndian<qint32>(bytes);
+            break;
+        case Plan:
+            task.plan = text(raw);
+            break;
+        default:
+            task.comments = text(memo(raw));
+        }
+    }
+
+    Stamp stamp(const QByteArray& raw) const {
+        if (raw.size() != 8)
+            damaged(QStringLiteral("дата записана не в 8 байтах"));
+        const double days = qFromLittleEndian<double>(raw.constData());
+        const Stamp result = JetReader::stampOfDays(days);
+        if (result == NoStamp)
+            damaged(QStringLiteral("дата вне допустимых пределов (%1 дней)").arg(days));
+        return result;
+    }
+
+    // A memo's bytes: in the row itself, on one long-value page, or on a chain of them.
+    QByteArray memo(const QByteArray& head) const {
+        if (head.size() < memoHead)
+            damaged(QStringLiteral("заголовок поля MEMO обрезан"));
+        const auto* bytes = reinterpret_cast<const unsigned char*>(head.constData());
+        const quint32 flags = le32(bytes);
+        const qsizetype length = qsizetype(flags & memoLength);
+        if (flags & memoInline) {
+            if (length > head.size() - memoHead)
+                damaged(QStringLiteral("поле MEMO длиннее своей строки"));
+            return QByteArray(head.constData() + memoHead, length);
+        }
+        QByteArray text;
+        quint32 next = le32(bytes + 4);
+        for (int pages = 0; text.size() < length; ++pages) {
+            void* page = nullptr;
+            int start = 0;
+            size_t size = 0;
+            if (pages > length ||
+                mdb_find_pg_row(m_mdb.get(), int(next), &page, &start, &size) != 0 ||
+                !onPage((start &= offsetMask), qint64(size)))
+                damaged(QStringLiteral("поле MEMO не читается со своих страниц"));
+            const char* row = static_cast<const char*>(page) + start;
+            if (flags & memoOnePage) {
+                text.append(row, qsizetype(size));
+                break;
+            }
+            if (size < 4)
+                damaged(QStringLiteral("поле MEMO не читается со своих страниц"));
+            next = qFromLittleEndian<quint32>(row);
+            text.append(row + 4, qsizetype(size) - 4);
+            if (next == 0)
+                break;
+        }
+        if (text.size() < length)
+            damaged(QStringLiteral("поле MEMO короче своей длины"));
+        text.truncate(length);
+        return text;
+    }
+
+    QString text(const QByteArray& bytes) {
+        QString result;
+        if (m_mdb->f->jet_version == MDB_VER_JET3)
+            result = fromCodePage(bytes);
+        else if (bytes.startsWith("\xff\xfe"))
+            result = uncompressed(bytes);
+        else
+            result = utf16(bytes.constData(), bytes.size());
+        // Stored empty, which is not the same as no value.
+        return result.isEmpty() ? QStringLiteral("") : result;
+    }
+
+    // Jet 3 keeps texts in the Windows code page named in its header.
+    QString fromCodePage(const QByteArray& bytes) {
+        UErrorCode status = U_ZERO_ERROR;
+        if (!m_codePage) {
+            const int page = m_mdb->f->code_page ? m_mdb->f->code_page : 1252;
+            m_codePage.reset(
+                ucnv_open(("windows-" + QByteArray::number(page)).constData(), &status));
+            if (U_FAILURE(status))
+                damaged(QStringLiteral("кодовая страница %1 неизвестна").arg(page));
+        }
+        QString text(bytes.size() * 2, Qt::Uninitialized);
+        const int32_t size =
+            ucnv_toUChars(m_codePage.get(), reinterpret_cast<UChar*>(text.data()),
+                          int32_t(text.size()), bytes.constData(), int32_t(bytes.size()), &status);
+        if (U_FAILURE(status))
+            damaged(QStringLiteral("текст не читается в кодовой странице файла"));
+        text.truncate(size);
+        return text;
+    }
+
+    QString m_path;
+    std::unique_ptr<MdbHandle, CloseMdb> m_mdb;
+    std::unique_ptr<MdbTableDef, FreeTable> m_table; // freed before the file closes
+    std::unique_ptr<UConverter, CloseConverter> m_codePage;
+    std::vector<int> m_fieldOf; // the field of each of the table's columns, -1 for others
+    int m_pageSize = 0;
+};
+
+} // namespace
+
+namespace JetReader {
+
+std::vector<JetTask> readPlans(const QString& path) {
+    return Reader(path).readPlans();
+}
+
+Stamp stampOfDays(double days) {
+    // Access's own range: 1 January 100 to 31 December 9999.
+    if (!(days > -657435.0 && days < 2958466.0))
+        return NoStamp;
+    // Before the zero day the whole days count back and the fraction still counts forward
+    // from midnight, away from zero.
+    const double whole = std::trunc(days);
+    qint64 seconds = std::llround(std::fabs(days - whole) * 86400.0);
+    QDate day = QDate(1899, 12, 30).addDays(qint64(whole));
+    if (seconds == 86400) {
+        day = day.addDays(1);
+        seconds = 0;
+    }
+    return Stamps::fromParts(day, QTime(0, 0).addSecs(int(seconds)));
+}
+
+} // namespace JetReader
