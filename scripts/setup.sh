@@ -6,8 +6,11 @@ cd "$(dirname "$0")/.."
 build="${1:-build}"
 shift || true
 
+# The last line: what the tests check the installed files with and what scripts/package.sh
+# builds and checks the Debian package with.
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsqlite3-dev libjpeg-dev libicu-dev
-          fonts-dejavu-core qt6-translations-l10n fonts-paratype)
+          fonts-dejavu-core qt6-translations-l10n fonts-paratype
+          desktop-file-utils appstream dpkg-dev file lintian)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
