@@ -48,10 +48,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT
     "Tarvik maintainers <maintainers@users.noreply.c-seed-5fb13afd.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "task list with reminders")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Tarvik keeps tasks (a title, a date, a description, a done flag and an optional \
-reminder to the minute) in a list coloured by state, and reminds of them from the \
-notification area. The user interface is in Russian.")
+# Lines of at most 80 characters, as Debian's description field wants them.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Tarvik keeps tasks (a title, a date, a description, a done flag and an\n"
+       "optional reminder to the minute) in a list coloured by state, and reminds\n"
+       "of them from the notification area. The user interface is in Russian.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
