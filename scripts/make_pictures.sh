@@ -3,7 +3,8 @@
 # uses the files; run this again after changing a picture.
 #   photo.jpg        the photo of the splash and About windows: 359 x 278, baseline, 8-bit RGB
 #   program.png      the program picture: 56 x 56, 32 bits per pixel
-#   icon{16,24,32,64}.png  the application icon
+#   icon{16,24,32,64}.png  the application icon the program draws
+#   icon{48,128,256}.png, icon.svg  the same icon for the installed copy's icon theme
 set -euo pipefail
 cd "$(dirname "$0")/../src/about/pictures"
 
@@ -50,8 +51,31 @@ draw_icon() {
 }
 big=$(mktemp --suffix=.png)
 draw_icon "$big"
-for size in 16 24 32 64; do
+for size in 16 24 32 48 64 128 256; do
     convert "$big" -filter Lanczos -resize ${size}x${size} -depth 8 -define png:color-type=6 "icon${size}.png"
 done
 convert "$big" -filter Lanczos -resize 56x56 -depth 8 -define png:color-type=6 program.png
 rm -f "$big"
+
+# The same drawing as a scalable icon, shape for shape.
+cat > icon.svg <<'SVG'
+<?xml version="1.0" encoding="UTF-8"?>
+<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" viewBox="0 0 256 256">
+  <rect x="8" y="8" width="240" height="240" rx="40" fill="#2c6fb7"/>
+  <rect x="44" y="28" width="136" height="184" rx="10" fill="#ffffff"/>
+  <g fill="none" stroke="#1e8449" stroke-width="16">
+    <polyline points="66,78 84,98 112,60"/>
+    <polyline points="66,146 84,166 112,128"/>
+  </g>
+  <g stroke="#9aa7c7" stroke-width="10">
+    <line x1="124" y1="84" x2="162" y2="84"/>
+    <line x1="124" y1="152" x2="162" y2="152"/>
+  </g>
+  <circle cx="180" cy="180" r="64" fill="#e67e22"/>
+  <circle cx="180" cy="180" r="48" fill="#ffffff"/>
+  <g stroke="#333333" stroke-width="12">
+    <line x1="180" y1="180" x2="180" y2="146"/>
+    <line x1="180" y1="180" x2="204" y2="194"/>
+  </g>
+</svg>
+SVG

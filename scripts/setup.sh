@@ -12,8 +12,10 @@ if [ "${1:-}" = "--target" ]; then
     shift 2
 fi
 
+# The last line: what the tests check the installed desktop entry and metadata with.
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsqlite3-dev libjpeg-dev libicu-dev
-          fonts-dejavu-core qt6-translations-l10n fonts-paratype mdbtools-dev mdbtools)
+          fonts-dejavu-core qt6-translations-l10n fonts-paratype mdbtools-dev mdbtools
+          desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

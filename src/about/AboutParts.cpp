@@ -3,9 +3,9 @@
 #include "TarvikVersion.h"
 #include "about/Photo.h"
 #include "toolkit/AccessibleRole.h"
+#include "toolkit/InstalledLayout.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
@@ -36,10 +36,10 @@ QString versionText() {
     return QStringLiteral("Версия " TARVIK_VERSION);
 }
 
-// The program has no web site: its page is the README the build puts beside it.
+// The program has no web site: its page is the README the build puts beside it, or the
+// installed copy in the documentation folder.
 QString makerPageAddress() {
-    return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath())
-                                   .absoluteFilePath(QStringLiteral("README.md")))
+    return QUrl::fromLocalFile(InstalledLayout::readmePath(QCoreApplication::applicationFilePath()))
         .toString();
 }
 

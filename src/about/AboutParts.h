@@ -12,7 +12,7 @@ QIcon applicationIcon();    // 16, 24, 32 and 64 pixels square
 QPixmap programPicture();   // 56 x 56, 32 bits per pixel
 QByteArray photoFile();     // the photo as stored: a baseline JPEG of 359 x 278
 QString versionText();      // "Версия 1.2.0"
-QString makerPageAddress(); // the full address the link opens: the README beside the program
+QString makerPageAddress(); // the full address the link opens: the program's README
 QString makerPageShortForm();
 
 QLabel* label(QWidget* parent, const QString& text, int left, int top, const QFont& font);

@@ -2,6 +2,7 @@
 
 #include "about/TForm_Welcome.h"
 #include "app/Instances.h"
+#include "app/ProgramFolder.h"
 #include "main_window/TForm_Main.h"
 #include "settings/Settings.h"
 #include "store/PlansFile.h"
@@ -73,13 +74,14 @@ Places findPlaces(const QString& executablePath) {
     for (int pass = 1;; ++pass) {
         Places places{Settings::read(Settings::TarvikKey, QStringLiteral("Path")),
                       Settings::read(Settings::TarvikKey, QStringLiteral("Index"))};
-        if (!places.programFolder.isEmpty())
-            return places;
-        if (pass == 2) {
-            places.programFolder = folderOf(executablePath);
+        if (places.programFolder.isEmpty() && pass == 2)
+            places.programFolder = ProgramFolder::derive(executablePath);
+        if (!places.programFolder.isEmpty()) {
+            ProgramFolder::provide(executablePath, places.programFolder);
             return places;
         }
-        Settings::write(Settings::TarvikKey, QStringLiteral("Path"), folderOf(executablePath));
+        Settings::write(Settings::TarvikKey, QStringLiteral("Path"),
+                        ProgramFolder::derive(executablePath));
     }
 }
 

@@ -15,8 +15,9 @@ struct Options {
     int splashMsecs = 1000; // the pause while the splash stands alone on screen
 };
 
-// The program folder, read from Path (derived from the executable's folder, and written,
-// when empty), and the sort value read from Index.
+// The program folder, read from Path (derived, and written, when empty: the executable's
+// folder, or an installed copy's data folder, see ProgramFolder), and the sort value read
+// from Index.
 struct Places {
     QString programFolder;
     QString sortValue;
