@@ -31,12 +31,12 @@ int main(int argc, char* argv[]) {
     const QString jet = argc > 1 ? QString::fromLocal8Bit(argv[1])
                                  : QStringLiteral(TARVIK_TEST_DATA "/jet4-20000.mdb");
     try {
-        std::unique_ptr<Bench::Program> program;
+        std::unique_ptr<TempProgram> program;
         QString notice;
         const double convert = Bench::medianMs(
             5,
             [&] {
-                program = std::make_unique<Bench::Program>();
+                program = std::make_unique<TempProgram>();
                 QFile::remove(program->databasePath());
                 QFile::copy(jet, program->databasePath());
             },
@@ -51,7 +51,7 @@ int main(int argc, char* argv[]) {
         });
         Bench::figure("mdb-export, same file", exported);
 
-        Bench::Program made;
+        TempProgram made;
         Bench::TaskMix mix;
         mix.count = 20000;
         Bench::fillTasks(made.databasePath(), mix);
