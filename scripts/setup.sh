@@ -7,7 +7,7 @@ build="${1:-build}"
 shift || true
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsqlite3-dev libjpeg-dev libicu-dev
-          fonts-dejavu-core qt6-translations-l10n fonts-paratype)
+          fonts-dejavu-core qt6-translations-l10n fonts-paratype dbus-daemon)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
