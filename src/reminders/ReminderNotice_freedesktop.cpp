@@ -60,9 +60,7 @@ QVariantMap hints() {
 class FreedesktopNotice final : public ReminderNotice {
     Q_OBJECT
 public:
-    explicit FreedesktopNotice(QObject* parent)
-        : ReminderNotice(parent)
-        , m_bus(QDBusConnection::sessionBus()) {}
+    using ReminderNotice::ReminderNotice;
 
     void show(const Content& content) override {
         if (!listen())
@@ -107,11 +105,15 @@ private slots:
     }
 
 private:
-    // The service's signals, heard from the first showing on. The sender is not named, so
-    // that no lookup of the service's owner waits on the bus.
+    // The bus and the service's signals, from the first showing on: a program that reminds
+    // of nothing never connects. The sender is not named, so that no lookup of the service's
+    // owner waits on the bus.
     bool listen() {
-        if (m_listening || !m_bus.isConnected())
-            return m_listening;
+        if (m_listening)
+            return true;
+        m_bus = QDBusConnection::sessionBus();
+        if (!m_bus.isConnected())
+            return false;
         const char* const handlers[][2] = {
             {"ActivationToken", SLOT(ActivationToken(uint, QString))},
             {"ActionInvoked", SLOT(ActionInvoked(uint, QString))},
@@ -177,7 +179,7 @@ private:
                 });
     }
 
-    QDBusConnection m_bus;
+    QDBusConnection m_bus{QString()};
     bool m_listening = false;
     bool m_asking = false;
     std::optional<bool> m_markup;
