@@ -1,6 +1,7 @@
 #include "Fixtures.h"
 #include "TextFit.h"
 #include "app/Instances.h"
+#include "app/QtPlatform.h"
 #include "app/Startup.h"
 #include "editor/TForm_Edit.h"
 #include "main_window/TForm_Main.h"
@@ -472,6 +473,20 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(TarvikError, start());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), content);
+    }
+
+    // XDG_SESSION_TYPE, DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM: the platforms asked for.
+    void platformFollowsTheSession() {
+        const QList<std::pair<QtPlatform::Environment, QByteArray>> cases = {
+            {{"x11", ":0", "", ""}, ""},
+            {{"wayland", ":0", "wayland-0", ""}, "xcb;wayland"},
+            {{"", ":1", "wayland-1", ""}, "xcb;wayland"},
+            {{"wayland", ":0", "", ""}, "xcb;wayland"},
+            {{"wayland", "", "wayland-0", ""}, ""},
+            {{"wayland", ":0", "wayland-0", "wayland"}, ""},
+            {{"tty", "", "", ""}, ""}};
+        for (const auto& [environment, platform] : cases)
+            QCOMPARE(QtPlatform::choose(environment), platform);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "about/AboutParts.h"
 #include "app/Instances.h"
+#include "app/QtPlatform.h"
 #include "app/Startup.h"
 #include "toolkit/Appearance.h"
 #include "toolkit/Clock.h"
@@ -10,7 +11,7 @@
 
 int main(int argc, char* argv[]) {
     Clock::settleTimeZone();
-    QApplication app(argc, argv);
+    const std::unique_ptr<QApplication> app = QtPlatform::makeApplication(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvik"));
     QApplication::setApplicationVersion(Startup::Version);
     QApplication::setWindowIcon(AboutParts::applicationIcon());

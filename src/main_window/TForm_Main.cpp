@@ -229,6 +229,8 @@ void TForm_Main::connectHandlers() {
     connect(DBGrid_Main, &TaskGrid::popupRequested, this,
             guarded(this, &TForm_Main::showPopupMenu));
     connect(Watch, &ReminderWatch::aboutToRemind, this, guarded(this, &TForm_Main::bringToFront));
+    connect(Watch, &ReminderWatch::forwardRequested, this,
+            guarded(this, &TForm_Main::bringToFront));
     // A window left open overnight shows today's and yesterday's rows in their new colours.
     connect(Watch, &ReminderWatch::dayChanged, DBGrid_Main->viewport(),
             qOverload<>(&QWidget::update));

@@ -1,5 +1,6 @@
 #include "reminders/ReminderWatch.h"
 
+#include "reminders/ReminderNotice.h"
 #include "reminders/TForm_Remainder.h"
 #include "store/TTable.h"
 #include "toolkit/Clock.h"
@@ -8,11 +9,42 @@
 
 #include <QApplication>
 
+namespace {
+
+// While a reminder dialog is open and the program is not the active one, the window that
+// owns the dialog (the main window) asks for attention: the window manager's urgency hint.
+// It stops by itself once that window is active.
+class Attention final {
+public:
+    explicit Attention(QWidget* dialog)
+        : m_window(dialog->parentWidget() ? dialog->parentWidget() : dialog) {
+        ask(QGuiApplication::applicationState());
+        m_asking = QObject::connect(qApp, &QGuiApplication::applicationStateChanged, m_window,
+                                    [this](Qt::ApplicationState state) { ask(state); });
+    }
+    ~Attention() { QObject::disconnect(m_asking); }
+    Attention(const Attention&) = delete;
+    Attention& operator=(const Attention&) = delete;
+
+private:
+    void ask(Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            QApplication::alert(m_window);
+    }
+
+    QWidget* m_window;
+    QMetaObject::Connection m_asking;
+};
+
+} // namespace
+
 ReminderWatch::ReminderWatch(QObject* parent)
     : QObject(parent)
     , m_timer(new Timer(1000, true, this))
+    , m_notice(ReminderNotice::create(this))
     , m_day(Clock::now().date()) {
     connect(m_timer, &Timer::timeout, this, &ReminderWatch::Timer1Timer);
+    connect(m_notice, &ReminderNotice::activated, this, &ReminderWatch::bringDialogForward);
 }
 
 void ReminderWatch::bind(TTable* table, TForm_Remainder* dialog) {
@@ -87,10 +119,30 @@ bool ReminderWatch::anyDueBy(const QDateTime& now) {
     return m_earliest.isValid() && m_earliest <= now;
 }
 
+// The notification says what the dialog says, and goes when the dialog closes, however it
+// closes.
 void ReminderWatch::remind() {
     m_dialog->prepareForCurrentTask();
     emit aboutToRemind();
+    m_notice->show(ReminderNotice::Content::of(
+        m_table->Fields(F_ID).AsVariant().toLongLong(), m_table->Fields(F_Plan).AsString(),
+        m_dialog->windowTitle(), m_table->Fields(F_Comments).AsString()));
+    const Attention attention(m_dialog);
     m_dialog->ShowModal();
+    m_notice->withdraw();
+}
+
+// The main window first, so that the dialog it owns ends up above it. The desktop's token
+// is for the dialog's activation: Qt's Wayland platform takes it from XDG_ACTIVATION_TOKEN
+// for the next window it activates.
+void ReminderWatch::bringDialogForward(const QString& activationToken) {
+    if (!m_dialog || !m_dialog->isVisible())
+        return;
+    emit forwardRequested();
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    m_dialog->raise();
+    m_dialog->activateWindow();
 }
 
 void ReminderWatch::noticeDay(const QDate& today) {

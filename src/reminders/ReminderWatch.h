@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+class ReminderNotice;
 class TForm_Remainder;
 class TTable;
 class Timer;
@@ -23,6 +24,9 @@ class Timer;
 // the rows were read (a cheap check of the file's data version while nothing changed), the
 // current task kept: paused, the watch also leaves the rows alone while a command or a
 // dialog holds the current record.
+//
+// Each dialog has the desktop's notification beside it for as long as it is open, and the
+// main window asks for attention while the program is not the active one.
 class ReminderWatch final : public QObject {
     Q_OBJECT
 public:
@@ -40,12 +44,15 @@ public:
     // and the watch comes back on, so reminders never stop for good.
     void Timer1Timer();
     // Shows the reminder dialog on the current task, the main window brought forward
-    // first, and waits until the dialog closes.
+    // first, and its notification beside it, and waits until the dialog closes.
     void remind();
 
 signals:
     // A due task's dialog is about to show: the main window comes forward.
     void aboutToRemind();
+    // The user asked for the reminder from its notification: the main window comes forward,
+    // then the dialog.
+    void forwardRequested();
     // The local date has changed since the last tick: today's and yesterday's rows change
     // colour.
     void dayChanged();
@@ -55,8 +62,10 @@ private:
     void followOtherInstances();
     bool anyDueBy(const QDateTime& now);
     void noticeDay(const QDate& today);
+    void bringDialogForward(const QString& activationToken);
 
     Timer* m_timer;
+    ReminderNotice* m_notice;
     TTable* m_table = nullptr;
     TForm_Remainder* m_dialog = nullptr;
     // The earliest reminder still awaited, while the table has not changed since.
