@@ -115,14 +115,12 @@ private slots:
         });
         QCOMPARE(about.exec(), int(QDialog::Accepted));
         QVERIFY(stayedAfterEsc);
-        QVERIFY(!about.isVisible());
     }
 
     void theCloseBoxClosesTheAboutWindow() {
         TForm_About about;
         whenModal([](QWidget* dialog) { dialog->close(); });
-        about.exec();
-        QVERIFY(!about.isVisible());
+        QCOMPARE(about.exec(), int(QDialog::Rejected));
     }
 
     void linkHandsThePageToTheDesktopAndStaysOpen() {
