@@ -1,14 +1,15 @@
 #pragma once
 
 #include "store/Record.h"
-#include "store/TitleCollation.h"
 
 #include <QList>
 
 #include <memory>
 #include <vector>
 
-class TextOrderMemo;
+class Collation;
+class TextKeys;
+struct TitleKeys;
 
 // The order that IndexFieldNames names: the listed fields ascending, then ID, so rows with
 // equal values keep their stored order. No fields: the stored order, by ID. Titles and
@@ -17,13 +18,11 @@ class TextOrderMemo;
 class RowOrder final {
 public:
     explicit RowOrder(QList<int> fields = {});
-    // An order by other fields that keeps what this one remembers of the rows' text order,
-    // so that a table sorted by title, then by date, then by title again, makes its title
-    // keys once.
+    // An order by other fields that keeps the title keys this one has made.
     RowOrder withFields(QList<int> fields) const;
 
-    // Starts making the rows' title order on another thread, so that the first sort by
-    // title after the rows were read only puts in place the titles changed since.
+    // Starts making the sort keys of the rows' titles on another thread, taking over the
+    // keys of rows whose ID and title are unchanged.
     void prepare(const std::vector<Record>& rows);
 
     // The fields that decide the order (besides ID).
@@ -34,15 +33,10 @@ public:
 
 private:
     int compareField(int field, const Record& a, const Record& b) const;
-    int compareText(const QString& a, const QString& b) const;
-    void sortByText(std::vector<int>& positions, const std::vector<Record>& rows, int field) const;
-    void sortByTextKeys(std::vector<int>& positions, const std::vector<Record>& rows,
-                        int field) const;
+    // The title keys made so far under this order's collation.
+    TextKeys& titleKeys() const;
 
     QList<int> m_fields;
-    // Null in the C locale, which has no collation of its own: case-folded code points then.
-    std::shared_ptr<const TitleCollation> m_collation;
-    // The rows in the order of their titles at the last sort by a text field, shared by
-    // the orders made withFields.
-    std::shared_ptr<TextOrderMemo> m_memo;
+    std::shared_ptr<const Collation> m_collation;
+    std::shared_ptr<TitleKeys> m_titleKeys; // shared by the orders made withFields
 };

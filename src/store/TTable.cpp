@@ -134,8 +134,8 @@ void TTable::Impl::readRows() {
     times.clear();
     order.resize(rows.size());
     std::iota(order.begin(), order.end(), 0);
-    sortAll();
     rowOrder.prepare(rows);
+    sortAll();
 }
 
 void TTable::Impl::sortAll() {
