@@ -7,8 +7,7 @@
 #include <memory>
 #include <vector>
 
-class Collation;
-class TextKeys;
+struct Collation;
 struct TitleKeys;
 
 // The order that IndexFieldNames names: the listed fields ascending, then ID, so rows with
@@ -21,20 +20,15 @@ public:
     // An order by other fields that keeps the title keys this one has made.
     RowOrder withFields(QList<int> fields) const;
 
-    // Starts making the sort keys of the rows' titles on another thread, taking over the
-    // keys of rows whose ID and title are unchanged.
+    // Starts making the rows' title keys on another thread; see TitleKeys.
     void prepare(const std::vector<Record>& rows);
 
-    // The fields that decide the order (besides ID).
-    FieldMask fields() const;
     bool less(const Record& a, const Record& b) const;
     // Puts rows[positions[...]] into this order.
     void sort(std::vector<int>& positions, const std::vector<Record>& rows) const;
 
 private:
     int compareField(int field, const Record& a, const Record& b) const;
-    // The title keys made so far under this order's collation.
-    TextKeys& titleKeys() const;
 
     QList<int> m_fields;
     std::shared_ptr<const Collation> m_collation;

@@ -580,8 +580,7 @@ void TTable::storeEdit() {
             refuse(outcome, Editing);
         d->pending.stored = StoredValues::afterWrite(d->pending.stored, d->changed);
         stored = d->pending;
-        if (d->changed & d->rowOrder.fields())
-            d->unplaced.push_back(row);
+        d->unplaced.push_back(row); // a row whose order holds stays where it is
     }
     leaveEditing();
     emit stateChanged();
