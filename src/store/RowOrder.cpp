@@ -39,7 +39,6 @@ Collation::Collation(const QLocale& locale)
     // As QCollator sets it up with letter case ignored.
     ucol_setAttribute(collator.get(), UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
     ucol_setAttribute(collator.get(), UCOL_STRENGTH, UCOL_SECONDARY, &status);
-    ucol_setAttribute(collator.get(), UCOL_NUMERIC_COLLATION, UCOL_OFF, &status);
     ucol_setAttribute(collator.get(), UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &status);
     if (U_FAILURE(status))
         collator.reset();
@@ -123,6 +122,8 @@ struct TextKeys {
     QString locale;
 
     void make(MadeKey& key, const Collation& collation) {
+        if (bytes.empty()) // pages reserved but never written take no memory
+            bytes.reserve(made.size() * 64);
         key.at = quint32(bytes.size());
         collation.appendKey(key.text, bytes);
         key.size = quint32(bytes.size() - key.at);
@@ -152,9 +153,9 @@ TextKeys takeOver(TextKeys known, std::vector<MadeKey> rows, const Collation& co
         live += key.size;
     if (known.bytes.size() > 2 * live)
         known = TextKeys();
-    TextKeys keys{{}, std::move(known.bytes), collation.name};
+    TextKeys keys{std::move(rows), std::move(known.bytes), collation.name};
     auto was = known.made.begin();
-    for (MadeKey& key : rows) {
+    for (MadeKey& key : keys.made) {
         while (was != known.made.end() && was->id < key.id)
             ++was;
         if (was != known.made.end() && was->id == key.id && was->text == key.text)
@@ -162,7 +163,6 @@ TextKeys takeOver(TextKeys known, std::vector<MadeKey> rows, const Collation& co
         else
             keys.make(key, collation);
     }
-    keys.made = std::move(rows);
     return keys;
 }
 
