@@ -70,11 +70,11 @@ int Collation::compare(QStringView a, QStringView b) const {
     return ucol_strcoll(collator.get(), a.utf16(), int32_t(a.size()), b.utf16(), int32_t(b.size()));
 }
 
+namespace {
+
 // What a sort compares of a row: its rank in the last sort, while its key is unchanged;
 // otherwise the first bytes of its key, where most comparisons end, and where the rest
 // lies. A number sorts as a key of eight bytes.
-namespace {
-
 struct KeyItem {
     quint64 head;
     qint64 id;
