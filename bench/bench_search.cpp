@@ -98,13 +98,13 @@ Click clickTitle(int column) {
     return {double(timer.nsecsElapsed()) / 1e6, processCpuMs() - before};
 }
 
-void reportClicks(const QString& what, std::vector<Click> clicks) {
+void reportClicks(const QString& what, std::vector<Click> clicks, double target) {
     std::sort(clicks.begin(), clicks.end(),
               [](const Click& a, const Click& b) { return a.wallMs < b.wallMs; });
-    Bench::report(qPrintable(what), clicks[clicks.size() / 2].wallMs, 60);
+    Bench::report(qPrintable(what), clicks[clicks.size() / 2].wallMs, target);
     std::sort(clicks.begin(), clicks.end(),
               [](const Click& a, const Click& b) { return a.processorMs < b.processorMs; });
-    Bench::report("  processor time", clicks[clicks.size() / 2].processorMs, 60);
+    Bench::report("  processor time", clicks[clicks.size() / 2].processorMs, target);
 }
 
 // The titles in the stored order sorted one pair at a time by the collator, ties by ID:
@@ -129,8 +129,8 @@ double collatorSortMs() {
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-// The first click on "Задача", as soon as the window is up: the title order the table
-// began to make on another thread when it read the rows must be ready, or is waited for.
+// The first click on "Задача", as soon as the window is up: the title keys the table began
+// to make on another thread when it read the rows must be ready, or are waited for.
 void benchFirstTitleClick() {
     const Click first = clickTitle(GridModel::fieldColumn(F_Plan));
     Bench::report("title click, Plan, first, at the window's showing", first.wallMs, 60);
@@ -138,9 +138,8 @@ void benchFirstTitleClick() {
     Bench::figure("  collator, pair by pair", collatorSortMs());
 }
 
-// A title click that finds no order to start from sorts every title on this thread, the
-// two halves side by side. It happens when more than one title in 32 changed since the
-// last title sort, or the locale did: here, the locale goes to C and back.
+// A title click that finds no keys to start from makes every title's key on this thread.
+// It happens when the locale changed: here, it goes to C and back.
 void benchTitleClicksSortingAll() {
     const QLocale locale = UserLocale::get();
     for (const QLocale& sortIn : {QLocale::c(), locale}) {
@@ -154,13 +153,16 @@ void benchTitleClicksSortingAll() {
     }
 }
 
-// Five clicks on each title, each from the stored order.
+// Five clicks on each title, each from the stored order; after the first, a click on
+// "Задача" sorts by the ranks of the last title sort.
 void benchSorts() {
     for (int column = 0; column < 4; ++column) {
         std::vector<Click> clicks;
         for (int run = 0; run < 5; ++run)
             clicks.push_back(clickTitle(column));
-        reportClicks(QStringLiteral("title click, %1").arg(tasks().IndexFieldNames()), clicks);
+        const QString field = tasks().IndexFieldNames();
+        reportClicks(QStringLiteral("title click, %1").arg(field), clicks,
+                     field == QLatin1String("Plan") ? 40 : 60);
     }
 }
 
@@ -174,6 +176,9 @@ int main(int argc, char* argv[]) {
     QTemporaryDir settings;
     qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
     Bench::TaskMix mix;
+    // Before every task's reminder: on a loaded machine the window may take longer to come
+    // up than the watch takes to tick, and a reminder dialog would wait for an answer.
+    Clock::setFixed(QDateTime(mix.firstDay.addDays(-7), QTime(0, 0)));
     Bench::Session session(mix);
     Form_Main->activateWindow();
     if (!QTest::qWaitForWindowActive(Form_Main))

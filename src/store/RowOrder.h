@@ -1,14 +1,14 @@
 #pragma once
 
 #include "store/Record.h"
-#include "store/TitleCollation.h"
 
 #include <QList>
 
 #include <memory>
 #include <vector>
 
-class TextOrderMemo;
+struct Collation;
+struct TitleKeys;
 
 // The order that IndexFieldNames names: the listed fields ascending, then ID, so rows with
 // equal values keep their stored order. No fields: the stored order, by ID. Titles and
@@ -17,32 +17,20 @@ class TextOrderMemo;
 class RowOrder final {
 public:
     explicit RowOrder(QList<int> fields = {});
-    // An order by other fields that keeps what this one remembers of the rows' text order,
-    // so that a table sorted by title, then by date, then by title again, makes its title
-    // keys once.
+    // An order by other fields that keeps the title keys this one has made.
     RowOrder withFields(QList<int> fields) const;
 
-    // Starts making the rows' title order on another thread, so that the first sort by
-    // title after the rows were read only puts in place the titles changed since.
+    // Starts making the rows' title keys on another thread; see TitleKeys.
     void prepare(const std::vector<Record>& rows);
 
-    // The fields that decide the order (besides ID).
-    FieldMask fields() const;
     bool less(const Record& a, const Record& b) const;
     // Puts rows[positions[...]] into this order.
     void sort(std::vector<int>& positions, const std::vector<Record>& rows) const;
 
 private:
     int compareField(int field, const Record& a, const Record& b) const;
-    int compareText(const QString& a, const QString& b) const;
-    void sortByText(std::vector<int>& positions, const std::vector<Record>& rows, int field) const;
-    void sortByTextKeys(std::vector<int>& positions, const std::vector<Record>& rows,
-                        int field) const;
 
     QList<int> m_fields;
-    // Null in the C locale, which has no collation of its own: case-folded code points then.
-    std::shared_ptr<const TitleCollation> m_collation;
-    // The rows in the order of their titles at the last sort by a text field, shared by
-    // the orders made withFields.
-    std::shared_ptr<TextOrderMemo> m_memo;
+    std::shared_ptr<const Collation> m_collation;
+    std::shared_ptr<TitleKeys> m_titleKeys; // shared by the orders made withFields
 };

@@ -114,8 +114,8 @@ void TTable::Impl::readRows() {
     times.clear();
     order.resize(rows.size());
     std::iota(order.begin(), order.end(), 0);
-    sortAll();
     rowOrder.prepare(rows);
+    sortAll();
 }
 
 void TTable::Impl::sortAll() {
@@ -556,8 +556,7 @@ void TTable::storeEdit() {
             refuse(outcome, Editing);
         d->pending.stored = StoredValues::afterWrite(d->pending.stored, d->changed);
         stored = d->pending;
-        if (d->changed & d->rowOrder.fields())
-            d->unplaced.push_back(row);
+        d->unplaced.push_back(row); // a row whose order holds stays where it is
     }
     leaveEditing();
     emit stateChanged();
