@@ -10,29 +10,14 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
-
-WindowSession* currentSession = nullptr;
-
-} // namespace
-
 WindowSession::WindowSession(const QDateTime& now)
     : m_clock(now) {
-    Q_ASSERT(!currentSession);
-    currentSession = this;
     Appearance::install();
     MessageBox::setTestMode(true);
     MessageBox::clearShown();
 }
 
-WindowSession::~WindowSession() {
-    currentSession = nullptr;
-}
-
-WindowSession& WindowSession::current() {
-    Q_ASSERT(currentSession);
-    return *currentSession;
-}
+WindowSession::~WindowSession() = default;
 
 void WindowSession::open(const QList<TaskRow>& rows) {
     m_program.insert(rows);
@@ -75,27 +60,27 @@ TForm_About* WindowSession::about() const {
 }
 
 TDataModule_Main* dataModule() {
-    return &WindowSession::current().module();
+    return DataModule_Main;
 }
 
 TTable& table() {
-    return WindowSession::current().table();
+    return DataModule_Main->Table_Main;
 }
 
 TForm_Main* mainWindow() {
-    return WindowSession::current().mainWindow();
+    return Form_Main;
 }
 
 TForm_Edit* editorWindow() {
-    return WindowSession::current().editor();
+    return Form_Edit;
 }
 
 TForm_Remainder* reminderWindow() {
-    return WindowSession::current().reminder();
+    return Form_Remainder;
 }
 
 TForm_About* aboutWindow() {
-    return WindowSession::current().about();
+    return Form_About;
 }
 
 bool endsProgram(const std::function<void()>& action) {

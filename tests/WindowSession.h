@@ -31,8 +31,6 @@ public:
     TempProgram& program() { return m_program; }
     TDataModule_Main& module();
     TTable& table();
-    // The session that lives now (there is one at a time).
-    static WindowSession& current();
     // The windows their owner made for this session.
     TForm_Main* mainWindow() const;
     TForm_Edit* editor() const;
@@ -45,7 +43,8 @@ private:
     Instances::Lifetime m_instances;
 };
 
-// The current session's data module, task table and windows, for the tests' helpers.
+// The data module, task table and windows their owner made, whether a session or start-up
+// made them, for the tests and their helpers.
 TDataModule_Main* dataModule();
 TTable& table();
 TForm_Main* mainWindow();

@@ -81,7 +81,7 @@ public:
 };
 
 void tick() {
-    Form_Main->Watch->Timer1Timer();
+    mainWindow()->Watch->Timer1Timer();
 }
 
 // One showing of the dialog: the steps run once the service has its notice, then the frame
@@ -89,8 +89,8 @@ void tick() {
 void inDialog(const std::function<void()>& steps) {
     whenModal([steps](QWidget*) {
         steps();
-        if (Form_Remainder->isVisible())
-            Form_Remainder->close();
+        if (reminderWindow()->isVisible())
+            reminderWindow()->close();
     });
     tick();
 }
@@ -153,10 +153,10 @@ private slots:
             QVERIFY(service->closed.isEmpty());
             if (choice < 0)
                 return;
-            Form_Remainder->setChoice(choice);
-            Form_Remainder->Edit_Time->setText("05");
-            Form_Remainder->BitBtn1->click();
-            QVERIFY(!Form_Remainder->isVisible());
+            reminderWindow()->setChoice(choice);
+            reminderWindow()->Edit_Time->setText("05");
+            reminderWindow()->BitBtn1->click();
+            QVERIFY(!reminderWindow()->isVisible());
         });
         waitForNotices(1);
         const QVariantList notice = service->notified.first();
@@ -185,14 +185,14 @@ private slots:
         open();
         inDialog([this] {
             waitForNotices(1);
-            Form_Main->showMinimized();
+            mainWindow()->showMinimized();
             QWidget other;
             other.show();
             other.activateWindow();
             QTRY_VERIFY(other.isActiveWindow());
             NotificationService::click(serviceBus, 41, "token");
-            QTRY_VERIFY(Form_Remainder->isActiveWindow());
-            QVERIFY(!Form_Main->isMinimized());
+            QTRY_VERIFY(reminderWindow()->isActiveWindow());
+            QVERIFY(!mainWindow()->isMinimized());
             QCOMPARE(qgetenv("XDG_ACTIVATION_TOKEN"), QByteArray("token"));
         });
         qunsetenv("XDG_ACTIVATION_TOKEN");
@@ -207,7 +207,7 @@ private slots:
             bool shown = false;
             inDialog([&shown] { shown = true; });
             QVERIFY(shown);
-            QVERIFY(Form_Main->Timer1->Enabled());
+            QVERIFY(mainWindow()->Timer1->Enabled());
         }
         QVERIFY(MessageBox::shown().isEmpty());
         QVERIFY(serviceBus.registerService(Service));

@@ -728,6 +728,7 @@ private slots:
             QList<QVariant> completed;
         };
         auto run = [&](const std::function<void()>& walk) {
+            session.reset(); // one owner of the windows at a time
             session = std::make_unique<WindowSession>(Now);
             open(rows);
             table().setIndexFieldNames("Date");
