@@ -143,8 +143,19 @@ struct TextKeys {
     }
 };
 
+// Sorts the items of rows by their keys and ranks the rows in that order; rows without an
+// item lose their rank.
+void sortAndRank(TextKeys& keys, std::vector<KeyItem>& items) {
+    sortItems(items, keys.bytes.data());
+    for (MadeKey& key : keys.made)
+        key.rank = -1;
+    for (size_t i = 0; i < items.size(); ++i)
+        keys.made[size_t(items[i].row)].rank = int(i);
+}
+
 // The keys of rows (IDs ascending, as the rows are read) under collation, taking over
-// known's, with their ranks, where ID and text are unchanged.
+// known's where ID and text are unchanged, and ranked: the first sort by title after the
+// rows were read then compares ranks only.
 TextKeys takeOver(TextKeys known, std::vector<MadeKey> rows, const Collation& collation) {
     // Keys of titles changed or gone stay behind in the block; once they outweigh the
     // rest, every key is made anew.
@@ -163,6 +174,11 @@ TextKeys takeOver(TextKeys known, std::vector<MadeKey> rows, const Collation& co
         else
             keys.make(key, collation);
     }
+    std::vector<KeyItem> items;
+    items.reserve(keys.made.size());
+    for (size_t row = 0; row < keys.made.size(); ++row)
+        items.push_back(keys.item(int(row), keys.made[row].id, keys.made[row].text, collation));
+    sortAndRank(keys, items);
     return keys;
 }
 
@@ -250,12 +266,7 @@ void RowOrder::sort(std::vector<int>& positions, const std::vector<Record>& rows
         for (int row : positions)
             items.push_back(
                 keys.item(row, rows[size_t(row)].id, rows[size_t(row)].plan, *m_collation));
-        sortItems(items, keys.bytes.data());
-        // Every row then live is ranked; the others lose their rank.
-        for (MadeKey& key : keys.made)
-            key.rank = -1;
-        for (size_t i = 0; i < items.size(); ++i)
-            keys.made[size_t(items[i].row)].rank = int(i);
+        sortAndRank(keys, items);
     } else {
         for (int row : positions) {
             // The sign bit flipped: negative numbers first, as bytes compare.
