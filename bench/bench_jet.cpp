@@ -6,6 +6,7 @@
 #include "BenchSupport.h"
 #include "store/TDataModule_Main.h"
 #include "store/jet/JetFile.h"
+#include "store/jet/JetReading.h"
 #include "toolkit/Error.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,8 @@ double openMs(const QString& databasePath) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (const int helper = JetReading::serveIfAsked(); helper >= 0)
+        return helper;
     QCoreApplication app(argc, argv);
     const QString jet = argc > 1 ? QString::fromLocal8Bit(argv[1])
                                  : QStringLiteral(TARVIK_TEST_DATA "/jet4-20000.mdb");

@@ -6,6 +6,7 @@
 #include "app/Startup.h"
 #include "store/TDataModule_Main.h"
 #include "store/jet/JetFile.h"
+#include "store/jet/JetReading.h"
 #include "toolkit/Error.h"
 #include "toolkit/MessageBox.h"
 
@@ -37,8 +38,12 @@ QString dataFile(const QString& name) {
 // The program folder's Plans.mdb replaced by a fixture, with bytes changed at some offsets.
 void putJet(const TempProgram& program, const QString& fixture, const Changes& changes = {}) {
     QByteArray bytes = contentOf(dataFile(fixture));
-    for (const auto& [offset, replacement] : changes)
-        bytes.replace(offset, replacement.size(), replacement);
+    for (const auto& [offset, replacement] : changes) {
+        if (offset < 0)
+            bytes.chop(-offset); // the file cut short
+        else
+            bytes.replace(offset, replacement.size(), replacement);
+    }
     QFile file(program.databasePath());
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
@@ -92,11 +97,12 @@ QString refusalOf(const QString& path) {
     return QString();
 }
 
-// The kill loop's victim: says it is about to convert, then converts.
+// A start of the program in another process, up to its conversion: says it is about to
+// convert, converts and prints its notice.
 int runConversion(const QString& path) {
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
-    JetFile::convertIfJet(path);
+    std::fputs(qPrintable(JetFile::convertIfJet(path)), stdout);
     return 0;
 }
 
@@ -178,6 +184,32 @@ private slots:
         QTest::newRow("damaged rows")
             << "jet4-plans.mdb" << Changes{{27 * 4096, QByteArray(4096, '\xee')}} << ""
             << "повреждён";
+        // What crashed, hung or silently changed a conversion read in the program itself.
+        const qint64 plans = 27 * 4096;    // the rows of Plans
+        const qint64 declaration = 114447; // the long description's head in its row
+        QTest::newRow("row count beyond the file")
+            << "jet4-plans.mdb" << Changes{{definition + 16, QByteArray(4, '\xff')}} << ""
+            << "повреждён";
+        QTest::newRow("usage map naming no row")
+            << "jet4-plans.mdb" << Changes{{definition + 55, QByteArray(1, '\xff')}} << ""
+            << "повреждён";
+        QTest::newRow("catalog's usage map naming no row")
+            << "jet4-plans.mdb" << Changes{{2 * 4096 + 55, QByteArray(1, '\xff')}} << ""
+            << "повреждён";
+        QTest::newRow("memo of a gigabyte")
+            << "jet4-plans.mdb" << Changes{{declaration, QByteArray("\xff\xff\xff\x3f", 4)}} << ""
+            << "повреждён";
+        QTest::newRow("memo whose pages run in a circle")
+            << "jet4-plans.mdb"
+            << Changes{{declaration, QByteArray("\x00\x00\x02\x00", 4)},
+                       {29 * 4096 + 0x14, QByteArray("\x00\x1d\x00\x00", 4)}}
+            << ""
+            << "повреждён";
+        QTest::newRow("last page cut off") << "jet4-plans.mdb" << Changes{{-4096, {}}} << ""
+                                           << "повреждён";
+        QTest::newRow("a row's column count")
+            << "jet4-plans.mdb" << Changes{{plans + 0xec1, QByteArray("\x01\x00", 2)}} << ""
+            << "повреждён";
         QTest::newRow("open in Access") << "jet4-plans.mdb" << Changes() << "Plans.ldb"
                                         << "файл блокировки";
         QTest::newRow("folder not writable") << "jet4-plans.mdb" << Changes() << ""
@@ -253,6 +285,30 @@ private slots:
         QCOMPARE(DataModule_Main->Table_Main.RecordCount(), 7);
     }
 
+    // Two copies started together on one folder (the autostart and a click): one converts,
+    // the other waits for it and finds the converted file.
+    void twoStartsConvertOnce() {
+        for (int round = 0; round < 5; ++round) {
+            const TempProgram folder;
+            putJet(folder, "jet4-plans.mdb");
+            QProcess copies[2];
+            for (QProcess& copy : copies)
+                copy.start(QCoreApplication::applicationFilePath(),
+                           {QString::fromLatin1(ConvertFlag), folder.databasePath()});
+            QStringList notices;
+            for (QProcess& copy : copies) {
+                QVERIFY(copy.waitForFinished(30000) && copy.exitCode() == 0);
+                notices << QString::fromUtf8(copy.readAllStandardOutput()).mid(6);
+            }
+            notices.removeAll(QString());
+            QCOMPARE(notices.size(), 1);
+            QCOMPARE(entriesOf(folder.folder()), Converted);
+            QCOMPARE(contentOf(folder.folder() + "Plans.jet.mdb"),
+                     contentOf(dataFile("jet4-plans.mdb")));
+            QCOMPARE(rowsOf(folder.databasePath()), fixtureRows());
+        }
+    }
+
     // Killed at random moments, then started again: the Jet file is whole as Plans.mdb or
     // beside the whole new file, and the next start ends with every task and one original.
     void killedConversionLosesNothing() {
@@ -302,8 +358,12 @@ private slots:
 };
 
 int main(int argc, char* argv[]) {
-    if (argc == 3 && qstrcmp(argv[1], ConvertFlag) == 0)
+    if (const int helper = JetReading::serveIfAsked(); helper >= 0)
+        return helper;
+    if (argc == 3 && qstrcmp(argv[1], ConvertFlag) == 0) {
+        const QCoreApplication app(argc, argv); // the reading helper is this executable
         return runConversion(QString::fromLocal8Bit(argv[2]));
+    }
     QApplication app(argc, argv);
     JetTest test;
     return QTest::qExec(&test, argc, argv);

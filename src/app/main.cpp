@@ -2,6 +2,7 @@
 #include "app/Instances.h"
 #include "app/QtPlatform.h"
 #include "app/Startup.h"
+#include "store/jet/JetReading.h"
 #include "toolkit/Appearance.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Error.h"
@@ -10,6 +11,9 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    // The program started again by its own conversion, to read a Jet file out of harm's way.
+    if (const int helper = JetReading::serveIfAsked(); helper >= 0)
+        return helper;
     Clock::settleTimeZone();
     const std::unique_ptr<QApplication> app = QtPlatform::makeApplication(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvik"));

@@ -3,7 +3,10 @@
 #include "store/DatabaseMessages.h"
 #include "store/PlansFile.h"
 #include "store/Schema.h"
-#include "store/jet/JetReader.h"
+#include "store/jet/ConversionLock.h"
+#include "store/jet/JetFile.h"
+#include "store/jet/JetReading.h"
+#include "toolkit/DurableFile.h"
 #include "toolkit/Error.h"
 #include "toolkit/FileAccess.h"
 
@@ -13,19 +16,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 const char* const insertTask =
     "INSERT INTO Plans (Reminder, Date, Plan, ID, Comments, Completed) VALUES (?, ?, ?, ?, ?, ?)";
-
-QByteArray nameOf(const QString& path) {
-    return QFile::encodeName(path);
-}
 
 QString beside(const QString& path, const QString& name) {
     return QFileInfo(path).dir().filePath(name);
@@ -51,7 +47,8 @@ void refuseUnwritableFolder(const QString& path) {
         return;
     const int error = errno;
     const QString why = error == EROFS ? QStringLiteral("диск открыт только для чтения")
-                        : error == EACCES || error == EPERM
+                        // Where the system's check gives no reason (Windows), the right is missing.
+                        : error == EACCES || error == EPERM || error == 0
                             ? QStringLiteral("нет права записи в эту папку")
                             : QString::fromLocal8Bit(std::strerror(error));
     throw TarvikError(QStringLiteral("Задачи из базы данных Access (Jet) \"%1\" нельзя перенести "
@@ -67,20 +64,31 @@ void refuseUnwritableFolder(const QString& path) {
                           .arg(PlansFile::shown(path), reason));
 }
 
-void bindText(sqlite3_stmt* insert, int column, const QString& text) {
+int bindText(sqlite3_stmt* insert, int column, const QString& text) {
     if (text.isNull())
-        sqlite3_bind_null(insert, column);
-    else
-        sqlite3_bind_text16(insert, column,
-                            text.isEmpty() ? static_cast<const void*>(u"") : text.utf16(),
-                            int(text.size() * 2), SQLITE_STATIC);
+        return sqlite3_bind_null(insert, column);
+    return sqlite3_bind_text16(insert, column,
+                               text.isEmpty() ? static_cast<const void*>(u"") : text.utf16(),
+                               int(text.size() * 2), SQLITE_STATIC);
 }
 
-void bindStamp(sqlite3_stmt* insert, int column, Stamp stamp) {
+int bindStamp(sqlite3_stmt* insert, int column, Stamp stamp) {
     if (stamp == NoStamp)
-        sqlite3_bind_null(insert, column);
-    else
-        sqlite3_bind_text(insert, column, Stamps::format(stamp).constData(), -1, SQLITE_TRANSIENT);
+        return sqlite3_bind_null(insert, column);
+    return sqlite3_bind_text(insert, column, Stamps::format(stamp).constData(), -1,
+                             SQLITE_TRANSIENT);
+}
+
+// Every value bound, or the first refusal (a text too long for SQLite among them).
+int bindTask(sqlite3_stmt* insert, const JetTask& task) {
+    const int results[] = {
+        bindStamp(insert, 1, task.reminder), bindStamp(insert, 2, task.date),
+        bindText(insert, 3, task.plan),      sqlite3_bind_int64(insert, 4, task.id),
+        bindText(insert, 5, task.comments),  sqlite3_bind_int(insert, 6, task.completed ? 1 : 0)};
+    for (const int result : results)
+        if (result != SQLITE_OK)
+            return result;
+    return SQLITE_OK;
 }
 
 // The table and its rows in one transaction without a journal: the file is new, and a write
@@ -95,15 +103,14 @@ int insertAll(sqlite3* db, const std::vector<JetTask>& tasks) {
     if (result == SQLITE_OK)
         result = sqlite3_prepare_v2(db, insertTask, -1, &insert, nullptr);
     for (auto task = tasks.cbegin(); result == SQLITE_OK && task != tasks.cend(); ++task) {
-        bindStamp(insert, 1, task->reminder);
-        bindStamp(insert, 2, task->date);
-        bindText(insert, 3, task->plan);
-        sqlite3_bind_int64(insert, 4, task->id);
-        bindText(insert, 5, task->comments);
-        sqlite3_bind_int(insert, 6, task->completed ? 1 : 0);
-        result = sqlite3_step(insert) == SQLITE_DONE ? sqlite3_reset(insert) : sqlite3_errcode(db);
+        result = bindTask(insert, *task);
+        if (result == SQLITE_OK)
+            result =
+                sqlite3_step(insert) == SQLITE_DONE ? sqlite3_reset(insert) : sqlite3_errcode(db);
     }
-    sqlite3_finalize(insert);
+    const int finalized = sqlite3_finalize(insert);
+    if (result == SQLITE_OK)
+        result = finalized;
     return result == SQLITE_OK ? sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) : result;
 }
 
@@ -119,7 +126,7 @@ void writeTasks(const QString& path, const QString& temp, const std::vector<JetT
         cannotWrite(path, made.errorString());
     made.close();
     sqlite3* db = nullptr;
-    int result = sqlite3_open_v2(nameOf(temp).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int result = sqlite3_open_v2(temp.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (result == SQLITE_OK)
         result = insertAll(db, tasks);
     const QString reason = DatabaseMessages::explained(
@@ -132,36 +139,13 @@ void writeTasks(const QString& path, const QString& temp, const std::vector<JetT
     }
 }
 
-void sync(const QString& path, int flags) {
-    const int descriptor = ::open(nameOf(path).constData(), O_RDONLY | O_CLOEXEC | flags);
-    const bool synced = descriptor >= 0 && ::fsync(descriptor) == 0;
-    const int error = errno;
-    if (descriptor >= 0)
-        ::close(descriptor);
-    if (!synced)
-        throw TarvikError(
-            QStringLiteral("Не удалось записать на диск \"%1\": %2")
-                .arg(PlansFile::shown(path), QString::fromLocal8Bit(std::strerror(error))));
-}
-
-void syncFolder(const QString& path) {
-    sync(QFileInfo(path).absolutePath(), O_DIRECTORY);
-}
-
-// Whether the file at kept already holds the original: our own link from a conversion cut
-// off before the swap, or a byte-for-byte copy.
+// Whether the file at kept already holds the original, byte for byte: a second name left by
+// a conversion cut off before the swap, or a copy.
 bool holdsOriginal(const QString& path, const QString& kept) {
-    struct stat original {};
-    struct stat other {};
-    if (::stat(nameOf(path).constData(), &original) != 0 ||
-        ::stat(nameOf(kept).constData(), &other) != 0)
-        return false;
-    if (original.st_dev == other.st_dev && original.st_ino == other.st_ino)
-        return true;
     QFile a(path);
     QFile b(kept);
-    return original.st_size == other.st_size && a.open(QIODevice::ReadOnly) &&
-           b.open(QIODevice::ReadOnly) && a.readAll() == b.readAll();
+    return a.size() == b.size() && a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) &&
+           a.readAll() == b.readAll();
 }
 
 // A file system without hard links gets a synced copy, made only where no file is.
@@ -171,27 +155,38 @@ bool copyAs(const QString& path, const QString& kept) {
     if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return holdsOriginal(path, kept);
     const bool copied = source.open(QIODevice::ReadOnly) &&
-                        target.write(source.readAll()) == source.size() && target.flush() &&
-                        ::fsync(target.handle()) == 0;
+                        target.write(source.readAll()) == source.size() && target.flush();
+    target.close();
     if (!copied) {
         target.remove();
         throw TarvikError(QStringLiteral("Не удалось сохранить копию \"%1\": %2")
                               .arg(PlansFile::shown(kept), target.errorString()));
     }
+    DurableFile::sync(kept);
+    DurableFile::syncFolder(QFileInfo(kept).absolutePath());
     return true;
 }
 
-// The Jet file under a name that says what it is, never over another file: a second link
-// to the same bytes, so nothing is copied and nothing can differ.
+// The Jet file under a name that says what it is, never over another file: a second name
+// for the same bytes where the file system has them, so nothing is copied and nothing can
+// differ.
 QString keepOriginal(const QString& path) {
     const QString base = QFileInfo(path).completeBaseName();
     for (int number = 1;; ++number) {
         const QString kept =
             beside(path, base + (number == 1 ? QStringLiteral(".jet.mdb")
                                              : QStringLiteral(".jet-%1.mdb").arg(number)));
-        const bool linked = ::link(nameOf(path).constData(), nameOf(kept).constData()) == 0;
-        if (linked || (errno == EEXIST ? holdsOriginal(path, kept) : copyAs(path, kept)))
+        switch (DurableFile::link(path, kept)) {
+        case DurableFile::Link::Made:
             return kept;
+        case DurableFile::Link::NameTaken:
+            if (holdsOriginal(path, kept))
+                return kept;
+            break;
+        case DurableFile::Link::Unsupported:
+            if (copyAs(path, kept))
+                return kept;
+        }
     }
 }
 
@@ -200,21 +195,20 @@ QString keepOriginal(const QString& path) {
 QString JetConversion::convert(const QString& path) {
     refuseWhileOpen(path);
     refuseUnwritableFolder(path);
-    const std::vector<JetTask> tasks = JetReader::readPlans(path);
+    const ConversionLock lock(path);
+    // Converted by another copy while this one waited.
+    if (!JetFile::isJet(path))
+        return QString();
+    const std::vector<JetTask> tasks = JetReading::readPlans(path);
     const QString temp = path + QStringLiteral("-converting");
     writeTasks(path, temp, tasks);
     QString kept;
     try {
-        sync(temp, 0);
+        DurableFile::sync(temp);
         kept = keepOriginal(path);
-        syncFolder(path);
         // The one step that changes what Plans.mdb is: before it the Jet file, after it the
         // whole new file.
-        if (::rename(nameOf(temp).constData(), nameOf(path).constData()) != 0)
-            throw TarvikError(
-                QStringLiteral("Не удалось поставить новый файл на место \"%1\": %2")
-                    .arg(PlansFile::shown(path), QString::fromLocal8Bit(std::strerror(errno))));
-        syncFolder(path);
+        DurableFile::replace(temp, path);
     } catch (const TarvikError& error) {
         removeLeftover(temp);
         cannotWrite(path, error.text());

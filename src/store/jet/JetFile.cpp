@@ -1,5 +1,6 @@
 #include "store/jet/JetFile.h"
 
+#include "store/jet/ConversionLock.h"
 #include "store/jet/JetConversion.h"
 #include "toolkit/FileAccess.h"
 
@@ -23,15 +24,19 @@ bool recognised(const QByteArray& header) {
     return magic == jetMagic || magic == aceMagic;
 }
 
-QString convertIfJet(const QString& path) {
+bool isJet(const QString& path) {
     // Opening a FIFO or a device would block or read forever: only a regular file is looked at.
     if (FileAccess::kindOf(path) != FileAccess::Regular)
-        return QString();
+        return false;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !recognised(file.read(magicOffset + jetMagic.size())))
-        return QString();
-    file.close();
-    return JetConversion::convert(path);
+    return file.open(QIODevice::ReadOnly) && recognised(file.read(magicOffset + jetMagic.size()));
+}
+
+QString convertIfJet(const QString& path) {
+    if (isJet(path))
+        return JetConversion::convert(path);
+    ConversionLock::clearAbandoned(path);
+    return QString();
 }
 
 } // namespace JetFile

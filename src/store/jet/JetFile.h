@@ -11,6 +11,9 @@ namespace JetFile {
 // Whether a file's first bytes are those of a Jet 3, Jet 4 or later Access database.
 bool recognised(const QByteArray& header);
 
+// Whether the regular file at path starts as a Jet database does.
+bool isJet(const QString& path);
+
 // Converts the file at path when it is a Jet database and returns what to tell the user: how
 // many tasks came over and where the original now lies. Returns an empty string, and does
 // nothing, for any other file. A refusal throws TarvikError naming the file and leaves

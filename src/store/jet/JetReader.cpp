@@ -4,13 +4,16 @@
 #include "toolkit/Error.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <mdbtools.h>
 #include <memory>
 #include <unicode/ucnv.h>
+#include <unordered_set>
 
 namespace {
 
@@ -21,6 +24,8 @@ constexpr int memoHead = 12;
 constexpr quint32 memoInline = 0x80000000;
 constexpr quint32 memoOnePage = 0x40000000;
 constexpr quint32 memoLength = 0x3fffffff;
+// The least a row takes on its page: its offset entry, the column count, a null mask byte.
+constexpr int MinimalRow = 5;
 
 enum Field { Reminder, Date, Plan, ID, Comments, Completed, FieldCount };
 
@@ -96,12 +101,21 @@ public:
         if (!m_mdb)
             damaged(QStringLiteral("библиотека libmdb не может прочитать его заголовок"));
         m_pageSize = int(m_mdb->fmt->pg_size);
+        // libmdb reads a page past the end as zeros: every page asked for must be there.
+        const qint64 size = QFileInfo(path).size();
+        if (size % m_pageSize != 0)
+            damaged(QStringLiteral("файл обрезан: его длина не кратна размеру страницы"));
+        m_pages = quint64(size / m_pageSize);
     }
 
-    std::vector<JetTask> readPlans() {
+    JetTable readPlans() {
         openPlans();
         findColumns();
-        return rows();
+        JetTable table;
+        table.promisedRows = m_table->num_rows;
+        table.columns = int(m_table->num_cols);
+        table.tasks = rows();
+        return table;
     }
 
 private:
@@ -127,6 +141,9 @@ private:
 
     // The six columns by name, in whatever order the file keeps them.
     void findColumns() {
+        // A row's fields are taken apart into an array of libmdb's largest column count.
+        if (m_table->num_cols > MDB_MAX_COLS)
+            damaged(QStringLiteral("у таблицы Plans %1 столбцов").arg(m_table->num_cols));
         m_fieldOf.assign(m_table->num_cols, -1);
         for (int field = 0; field < FieldCount; ++field) {
             const Wanted& column = wanted[size_t(field)];
@@ -149,34 +166,39 @@ private:
         }
     }
 
+    // Every row the table's pages hold; how many the definition promises is checked by the
+    // one who asked, so that a count read from the file sizes nothing here beyond what the
+    // file's pages could hold.
     std::vector<JetTask> rows() {
+        const quint64 mostRows = m_pages * quint64(m_pageSize / MinimalRow);
         std::vector<JetTask> tasks;
-        tasks.reserve(m_table->num_rows);
+        tasks.reserve(size_t(std::min<quint64>(m_table->num_rows, mostRows)));
         std::vector<MdbField> fields(MDB_MAX_COLS);
         mdb_rewind_table(m_table.get());
         while (mdb_fetch_row(m_table.get())) {
+            if (m_table->cur_phys_pg >= m_pages || tasks.size() >= mostRows)
+                damaged(QStringLiteral("строки таблицы Plans лежат за концом файла"));
             // The row just fetched, taken apart again for its fields' places and null flags.
             int start = 0;
             size_t size = 0;
             if (mdb_find_row(m_mdb.get(), int(m_table->cur_row) - 1, &start, &size) != 0 ||
                 !onPage((start &= offsetMask), qint64(size)))
                 damaged(QStringLiteral("строка таблицы Plans выходит за свою страницу"));
-            const int count = mdb_crack_row(m_table.get(), start, size, fields.data());
-            if (count < 0)
-                damaged(QStringLiteral("строка таблицы Plans не читается"));
             JetTask task;
-            for (int at = 0; at < count; ++at) {
-                const MdbField& field = fields[size_t(at)];
-                if (field.colnum >= 0 && size_t(field.colnum) < m_fieldOf.size() &&
-                    m_fieldOf[size_t(field.colnum)] >= 0)
-                    read(task, m_fieldOf[size_t(field.colnum)], field);
+            task.columns = mdb_crack_row(m_table.get(), start, size, fields.data());
+            if (task.columns < 0)
+                damaged(QStringLiteral("строка таблицы Plans не читается"));
+            bool numbered = false;
+            for (unsigned int at = 0; at < m_table->num_cols; ++at) {
+                const int field = m_fieldOf[at];
+                numbered = numbered || (field == ID && !fields[at].is_null);
+                if (field >= 0)
+                    read(task, field, fields[at]);
             }
+            if (!numbered)
+                damaged(QStringLiteral("у строки таблицы Plans нет номера задачи (ID)"));
             tasks.push_back(std::move(task));
         }
-        if (tasks.size() != m_table->num_rows)
-            damaged(QStringLiteral("прочитано строк таблицы Plans: %1 из %2")
-                        .arg(tasks.size())
-                        .arg(m_table->num_rows));
         return tasks;
     }
 
@@ -239,13 +261,18 @@ private:
                 damaged(QStringLiteral("поле MEMO длиннее своей строки"));
             return QByteArray(head.constData() + memoHead, length);
         }
+        // Never longer than the file, never a page twice: a chain that runs in a circle or
+        // claims a gigabyte is damaged, not something to allocate for.
+        if (quint64(length) > m_pages * quint64(m_pageSize))
+            damaged(QStringLiteral("поле MEMO длиннее всего файла"));
         QByteArray text;
+        std::unordered_set<quint32> visited;
         quint32 next = le32(bytes + 4);
-        for (int pages = 0; text.size() < length; ++pages) {
+        while (text.size() < length) {
             void* page = nullptr;
             int start = 0;
             size_t size = 0;
-            if (pages > length ||
+            if ((next >> 8) >= m_pages || !visited.insert(next >> 8).second ||
                 mdb_find_pg_row(m_mdb.get(), int(next), &page, &start, &size) != 0 ||
                 !onPage((start &= offsetMask), qint64(size)))
                 damaged(QStringLiteral("поле MEMO не читается со своих страниц"));
@@ -305,13 +332,14 @@ private:
     std::unique_ptr<UConverter, CloseConverter> m_codePage;
     std::vector<int> m_fieldOf; // the field of each of the table's columns, -1 for others
     int m_pageSize = 0;
+    quint64 m_pages = 0; // the pages the file really has
 };
 
 } // namespace
 
 namespace JetReader {
 
-std::vector<JetTask> readPlans(const QString& path) {
+JetTable readPlans(const QString& path) {
     return Reader(path).readPlans();
 }
 

@@ -1,5 +1,6 @@
 #include "store/PlansFile.h"
 #include "store/jet/JetConversion.h"
+#include "store/jet/JetReading.h"
 #include "toolkit/Error.h"
 
 // A build without libmdb cannot read a Jet file; it says so and leaves the file alone.
@@ -8,4 +9,9 @@ QString JetConversion::convert(const QString& path) {
                                      "программы. Перенос задач из неё в этой сборке программы "
                                      "недоступен. Файл оставлен как есть.")
                           .arg(PlansFile::shown(path)));
+}
+
+// Nor does it start a reading helper.
+int JetReading::serveIfAsked() {
+    return -1;
 }
