@@ -191,8 +191,10 @@ void TConnection::openHandle(const QString& path, Access access) {
 }
 
 // A rollback journal puts every committed write into Plans.mdb itself before the commit
-// returns (synchronous=FULL syncs it to the disk first), so the one file alone holds every
-// acknowledged change whenever no write runs, and the journal exists only while one does.
+// returns, so the one file alone holds every acknowledged change whenever no write runs, and
+// the journal exists only while one does. synchronous=EXTRA syncs the folder after the
+// journal is deleted: with FULL, a power cut before the file system has written that
+// deletion leaves the journal, which the next start plays back, undoing the commit.
 // Measured against WAL with a checkpoint after each commit it syncs no more often, and a
 // start on a full disk needs no new file beside Plans.mdb. Another instance's read waits
 // for a write in progress, within the busy timeout.
@@ -203,7 +205,7 @@ void TConnection::useRollbackJournal() {
     Statement mode(*this, "PRAGMA journal_mode");
     m_walHeldElsewhere =
         mode.step() && mode.text(0).compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
-    exec("PRAGMA synchronous=FULL");
+    exec("PRAGMA synchronous=EXTRA");
 }
 
 void TConnection::committed() noexcept {
