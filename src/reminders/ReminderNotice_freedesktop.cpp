@@ -125,16 +125,21 @@ private:
     }
 
     // Whether the service reads the body as markup decides how its text is escaped; asked
-    // once it has answered, the notice waiting meanwhile.
+    // until it has answered, the notice waiting meanwhile. A service that was missing when
+    // one showing asked may be there by the next: a failed answer that comes after a newer
+    // showing began asks again for it.
     void askCapabilities() {
         if (m_asking)
             return;
         m_asking = true;
         onReply(m_bus.asyncCall(call(QStringLiteral("GetCapabilities"))),
-                [this](const QDBusMessage& reply) {
+                [this, showing = m_showing](const QDBusMessage& reply) {
                     m_asking = false;
-                    if (reply.type() != QDBusMessage::ReplyMessage)
+                    if (reply.type() != QDBusMessage::ReplyMessage) {
+                        if (m_wanted && showing != m_showing)
+                            askCapabilities();
                         return;
+                    }
                     m_markup = reply.arguments().value(0).toStringList().contains(
                         QStringLiteral("body-markup"));
                     if (m_wanted)
