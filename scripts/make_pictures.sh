@@ -5,6 +5,7 @@
 #   program.png      the program picture: 56 x 56, 32 bits per pixel
 #   icon{16,24,32,64}.png  the application icon the program draws
 #   icon{48,128,256}.png, icon.svg  the same icon for the installed copy's icon theme
+#   Tarvik.ico       the same icon in the Windows executable, from 16 to 256 pixels
 set -euo pipefail
 cd "$(dirname "$0")/../src/about/pictures"
 
@@ -54,6 +55,7 @@ draw_icon "$big"
 for size in 16 24 32 48 64 128 256; do
     convert "$big" -filter Lanczos -resize ${size}x${size} -depth 8 -define png:color-type=6 "icon${size}.png"
 done
+convert icon16.png icon24.png icon32.png icon48.png icon64.png icon256.png Tarvik.ico
 convert "$big" -filter Lanczos -resize 56x56 -depth 8 -define png:color-type=6 program.png
 rm -f "$big"
 

@@ -9,6 +9,7 @@
 #include "toolkit/MessageBox.h"
 
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char* argv[]) {
     // The program started again by its own conversion, to read a Jet file out of harm's way.
@@ -27,7 +28,8 @@ int main(int argc, char* argv[]) {
     // connection closes and leaves Plans.mdb whole with nothing beside it.
     const Instances::Lifetime instances;
     try {
-        Startup::start({QApplication::applicationFilePath()});
+        // The path as the system writes it: the Run value on Windows holds backslashes.
+        Startup::start({QDir::toNativeSeparators(QApplication::applicationFilePath())});
     } catch (const TarvikError& error) {
         // A failure during start-up ends the program before the main window is shown.
         MessageBox::inform(nullptr, Startup::ApplicationTitle, error.text());

@@ -1,5 +1,6 @@
 #include "store/RowOrder.h"
 
+#include "store/Collation.h"
 #include "store/Fields.h"
 #include "toolkit/UserLocale.h"
 
@@ -10,65 +11,7 @@
 #include <limits>
 #include <string>
 #include <tuple>
-#include <unicode/ucol.h>
 #include <utility>
-
-// Texts in a locale, letter case ignored, as QCollator orders them: ICU's collator at
-// secondary strength. The C locale has no collation of its own: the case-folded texts'
-// code units decide there, as QString::compare compares them. Both calls are const on a
-// collator nothing changes once it is set up, which ICU makes safe from several threads.
-struct Collation {
-    explicit Collation(const QLocale& locale);
-
-    // Appends the sort key of text, whose bytes compare (by memcmp, a key that begins
-    // another first) as compare compares the texts.
-    void appendKey(QStringView text, std::string& key) const;
-    int compare(QStringView a, QStringView b) const;
-
-    const QString name; // empty for the C locale
-    // None in the C locale, or when ICU could not open one.
-    std::unique_ptr<UCollator, void (*)(UCollator*)> collator{nullptr, ucol_close};
-};
-
-Collation::Collation(const QLocale& locale)
-    : name(locale.language() == QLocale::C ? QString() : locale.bcp47Name().replace('-', '_')) {
-    if (name.isEmpty())
-        return;
-    UErrorCode status = U_ZERO_ERROR;
-    collator.reset(ucol_open(name.toLatin1().constData(), &status));
-    // As QCollator sets it up with letter case ignored.
-    ucol_setAttribute(collator.get(), UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
-    ucol_setAttribute(collator.get(), UCOL_STRENGTH, UCOL_SECONDARY, &status);
-    ucol_setAttribute(collator.get(), UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &status);
-    if (U_FAILURE(status))
-        collator.reset();
-}
-
-void Collation::appendKey(QStringView text, std::string& key) const {
-    const size_t start = key.size();
-    if (!collator) {
-        for (const QChar unit : text.toString().toCaseFolded())
-            key.append({char(unit.unicode() >> 8), char(unit.unicode() & 0xFF)});
-        return;
-    }
-    for (auto room = int32_t(16 + 4 * text.size());;) {
-        key.resize(start + size_t(room));
-        const int32_t length =
-            ucol_getSortKey(collator.get(), text.utf16(), int32_t(text.size()),
-                            reinterpret_cast<uint8_t*>(key.data() + start), room);
-        if (length <= room) {
-            key.resize(start + size_t(std::max(length, 1) - 1)); // without the closing zero
-            return;
-        }
-        room = length;
-    }
-}
-
-int Collation::compare(QStringView a, QStringView b) const {
-    if (!collator)
-        return QString::compare(a.toString().toCaseFolded(), b.toString().toCaseFolded());
-    return ucol_strcoll(collator.get(), a.utf16(), int32_t(a.size()), b.utf16(), int32_t(b.size()));
-}
 
 namespace {
 
@@ -164,7 +107,7 @@ TextKeys takeOver(TextKeys known, std::vector<MadeKey> rows, const Collation& co
         live += key.size;
     if (known.bytes.size() > 2 * live)
         known = TextKeys();
-    TextKeys keys{std::move(rows), std::move(known.bytes), collation.name};
+    TextKeys keys{std::move(rows), std::move(known.bytes), collation.name()};
     auto was = known.made.begin();
     for (MadeKey& key : keys.made) {
         while (was != known.made.end() && was->id < key.id)
@@ -208,8 +151,8 @@ struct TitleKeys {
     TextKeys& under(const Collation& collation) {
         if (making.isValid())
             made = making.takeResult();
-        if (made.locale != collation.name)
-            made = TextKeys{{}, {}, collation.name};
+        if (made.locale != collation.name())
+            made = TextKeys{{}, {}, collation.name()};
         return made;
     }
 };

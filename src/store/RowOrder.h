@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-struct Collation;
+class Collation;
 struct TitleKeys;
 
 // The order that IndexFieldNames names: the listed fields ascending, then ID, so rows with

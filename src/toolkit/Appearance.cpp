@@ -20,12 +20,14 @@ QFont font(int pixelHeight, bool bold, const QString& family) {
 
 namespace {
 
-// Qt's Russian texts: where Qt keeps its translations, or a "translations" folder beside
-// the executable, as a deployed program carries them.
+// Qt's Russian texts: where Qt keeps its translations, a "translations" folder beside the
+// executable, as a deployed program carries them, or inside the executable itself, as the
+// one-file Windows program does.
 void loadQtTranslations() {
     const QStringList folders = {
         QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations"))};
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("translations")),
+        QStringLiteral(":/translations")};
     auto* translator = new QTranslator(QCoreApplication::instance());
     for (const QString& folder : folders) {
         if (translator->load(QLocale(QLocale::Russian), QStringLiteral("qtbase"),

@@ -1,6 +1,7 @@
 #include "store/jet/JetReader.h"
 
 #include "store/PlansFile.h"
+#include "store/jet/CodePage.h"
 #include "toolkit/Error.h"
 
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <cmath>
 #include <mdbtools.h>
 #include <memory>
-#include <unicode/ucnv.h>
 #include <unordered_set>
 
 namespace {
@@ -54,9 +54,6 @@ struct CloseMdb {
 };
 struct FreeTable {
     void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
-};
-struct CloseConverter {
-    void operator()(UConverter* converter) const { ucnv_close(converter); }
 };
 
 quint32 le32(const unsigned char* bytes) {
@@ -307,29 +304,17 @@ private:
     }
 
     // Jet 3 keeps texts in the Windows code page named in its header.
-    QString fromCodePage(const QByteArray& bytes) {
-        UErrorCode status = U_ZERO_ERROR;
-        if (!m_codePage) {
-            const int page = m_mdb->f->code_page ? m_mdb->f->code_page : 1252;
-            m_codePage.reset(
-                ucnv_open(("windows-" + QByteArray::number(page)).constData(), &status));
-            if (U_FAILURE(status))
-                damaged(QStringLiteral("кодовая страница %1 неизвестна").arg(page));
-        }
-        QString text(bytes.size() * 2, Qt::Uninitialized);
-        const int32_t size =
-            ucnv_toUChars(m_codePage.get(), reinterpret_cast<UChar*>(text.data()),
-                          int32_t(text.size()), bytes.constData(), int32_t(bytes.size()), &status);
-        if (U_FAILURE(status))
-            damaged(QStringLiteral("текст не читается в кодовой странице файла"));
-        text.truncate(size);
-        return text;
+    QString fromCodePage(const QByteArray& bytes) const {
+        const int page = m_mdb->f->code_page ? m_mdb->f->code_page : 1252;
+        const std::optional<QString> text = CodePage::decode(page, bytes);
+        if (!text)
+            damaged(QStringLiteral("текст не читается в кодовой странице %1").arg(page));
+        return *text;
     }
 
     QString m_path;
     std::unique_ptr<MdbHandle, CloseMdb> m_mdb;
     std::unique_ptr<MdbTableDef, FreeTable> m_table; // freed before the file closes
-    std::unique_ptr<UConverter, CloseConverter> m_codePage;
     std::vector<int> m_fieldOf; // the field of each of the table's columns, -1 for others
     int m_pageSize = 0;
     quint64 m_pages = 0; // the pages the file really has
