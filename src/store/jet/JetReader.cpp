@@ -2,6 +2,7 @@
 
 #include "store/PlansFile.h"
 #include "store/jet/CodePage.h"
+#include "store/jet/JetReadingPlatform.h"
 #include "toolkit/Error.h"
 
 #include <QFile>
@@ -94,7 +95,7 @@ class Reader final {
 public:
     explicit Reader(const QString& path)
         : m_path(path)
-        , m_mdb(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS)) {
+        , m_mdb(mdb_open(JetReadingPlatform::fileName(path).constData(), MDB_NOFLAGS)) {
         if (!m_mdb)
             damaged(QStringLiteral("библиотека libmdb не может прочитать его заголовок"));
         m_pageSize = int(m_mdb->fmt->pg_size);

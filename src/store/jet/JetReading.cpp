@@ -1,7 +1,7 @@
 #include "store/jet/JetReading.h"
 
 #include "store/PlansFile.h"
-#include "store/jet/JetReadingLimits.h"
+#include "store/jet/JetReadingPlatform.h"
 #include "toolkit/Error.h"
 
 #include <QCoreApplication>
@@ -155,8 +155,8 @@ int serveIfAsked() {
     const QString path = qEnvironmentVariable(Asked);
     if (path.isEmpty())
         return -1;
-    JetReadingLimits::limitMemory(MemoryMargin + MemoryPerFileByte * QFileInfo(path).size());
-    return JetReadingLimits::writeOut(answerOf(path)) ? 0 : 1;
+    JetReadingPlatform::limitMemory(MemoryMargin + MemoryPerFileByte * QFileInfo(path).size());
+    return JetReadingPlatform::writeOut(answerOf(path)) ? 0 : 1;
 }
 
 } // namespace JetReading

@@ -1,8 +1,10 @@
-#include "store/jet/JetReadingLimits.h"
+#include "store/jet/JetReadingPlatform.h"
+
+#include <QDir>
 
 #include <windows.h>
 
-namespace JetReadingLimits {
+namespace JetReadingPlatform {
 
 // A job of the process's own caps its committed memory; the process holds little yet when
 // this runs. The job's handle stays open: closing it would end the process.
@@ -18,6 +20,18 @@ void limitMemory(qint64 bytes) {
         AssignProcessToJobObject(job, GetCurrentProcess());
 }
 
+// fopen() takes the system's code page, which may lack letters of the file's folders (a
+// Cyrillic folder on an English Windows): the short name the file system keeps has none.
+QByteArray fileName(const QString& path) {
+    const std::wstring name = QDir::toNativeSeparators(path).toStdWString();
+    std::wstring shortName(MAX_PATH, L'\0');
+    const DWORD length = GetShortPathNameW(name.c_str(), shortName.data(), DWORD(shortName.size()));
+    if (length == 0 || length >= shortName.size())
+        return QDir::toNativeSeparators(path).toLocal8Bit();
+    shortName.resize(length);
+    return QString::fromStdWString(shortName).toLocal8Bit();
+}
+
 bool writeOut(const QByteArray& data) {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     for (qsizetype written = 0; written < data.size();) {
@@ -31,4 +45,4 @@ bool writeOut(const QByteArray& data) {
     return true;
 }
 
-} // namespace JetReadingLimits
+} // namespace JetReadingPlatform

@@ -1,11 +1,11 @@
-#include "store/jet/JetReadingLimits.h"
+#include "store/jet/JetReadingPlatform.h"
 
 #include <QFile>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
-namespace JetReadingLimits {
+namespace JetReadingPlatform {
 
 // The limit counts from the address space the process already has, which a sanitizer's
 // shadow memory makes terabytes large.
@@ -16,6 +16,10 @@ void limitMemory(qint64 bytes) {
         mapped = statm.readLine().split(' ').value(0).toLongLong() * sysconf(_SC_PAGESIZE);
     const rlimit limit{rlim_t(mapped + bytes), rlim_t(mapped + bytes)};
     setrlimit(RLIMIT_AS, &limit);
+}
+
+QByteArray fileName(const QString& path) {
+    return QFile::encodeName(path);
 }
 
 bool writeOut(const QByteArray& data) {
@@ -29,4 +33,4 @@ bool writeOut(const QByteArray& data) {
     return true;
 }
 
-} // namespace JetReadingLimits
+} // namespace JetReadingPlatform
