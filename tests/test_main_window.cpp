@@ -2,6 +2,7 @@
 #include "WindowSession.h"
 #include "app/Instances.h"
 #include "editor/TForm_Edit.h"
+#include "main_window/GridModel.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "store/TDataModule_Main.h"
@@ -73,7 +74,7 @@ private slots:
     void taskDateTextSpellsTheMonth() {
         QFETCH(QDateTime, value);
         QFETCH(QString, text);
-        QCOMPARE(TForm_Main::TaskDateText(value), text);
+        QCOMPARE(GridModel::TaskDateText(value), text);
     }
 
     void rowsAreColouredByState() {

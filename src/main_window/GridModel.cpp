@@ -1,6 +1,5 @@
 #include "main_window/GridModel.h"
 
-#include "main_window/TForm_Main.h"
 #include "store/TTable.h"
 #include "toolkit/Clock.h"
 #include "toolkit/UserLocale.h"
@@ -51,6 +50,17 @@ GridModel::GridModel(TTable* table, QObject* parent)
     connect(table, &TTable::recordChanged, this, &GridModel::repaintRows);
     connect(table, &TTable::currentChanged, this, &GridModel::repaintRows);
     m_rows = rowCount();
+}
+
+QString GridModel::TaskDateText(const QDateTime& value) {
+    static const char* const months[] = {"Январь",   "Февраль", "Март",   "Апрель",
+                                         "Май",      "Июнь",    "Июль",   "Август",
+                                         "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
+    const QDate date = (value.isValid() ? value : ZeroDateTime()).date();
+    return QStringLiteral("%1 %2 %3 г.")
+        .arg(date.day())
+        .arg(QString::fromUtf8(months[date.month() - 1]))
+        .arg(date.year());
 }
 
 int GridModel::columnField(int column) {
@@ -120,7 +130,7 @@ RowState GridModel::rowState(int row) const {
 
 QString GridModel::dateText(int row) const {
     const QVariant date = value(row, F_Date);
-    return rowState(row).coloured() ? TForm_Main::TaskDateText(date.toDateTime())
+    return rowState(row).coloured() ? TaskDateText(date.toDateTime())
                                     : displayText(F_Date, date);
 }
 

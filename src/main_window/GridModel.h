@@ -38,6 +38,8 @@ public:
     // The text a row's Date cell shows: the words of a coloured row, the locale's date
     // otherwise. The drawing and the screen reader both take it from here.
     QString dateText(int row) const;
+    // A date as a coloured row shows it: "8 Декабрь 2026 г.".
+    static QString TaskDateText(const QDateTime& value);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

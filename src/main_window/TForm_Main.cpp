@@ -19,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyleOptionButton>
@@ -111,7 +110,6 @@ void TForm_Main::buildLayout() {
     DBGrid_Main = placed(new TaskGrid(Panel1), 1, 1, 646, 418);
     DBGrid_Main->setFont(Appearance::font(13));
     DBGrid_Main->horizontalHeader()->setFont(Appearance::font(12));
-    DBGrid_Main->setItemDelegate(new GridDelegate(this, DBGrid_Main));
     Panel2 = placed(new QFrame(this), 648, 0, 140, 420);
 }
 
@@ -246,6 +244,8 @@ void TForm_Main::bind(TTable* table, TForm_Edit* editor, TForm_Remainder* remind
     m_about = about;
     m_model = new GridModel(table, this);
     DBGrid_Main->bind(m_model);
+    DBGrid_Main->setItemDelegate(
+        new GridDelegate(m_model, ImageList_Reminder[0], ImageList_Reminder[1], DBGrid_Main));
     DBGrid_Main->sizeColumns();
     connect(table, &TTable::rowsChanged, this, &TForm_Main::showSortArrow);
     showSortArrow();
@@ -336,82 +336,4 @@ void TForm_Main::toggleCompletion() {
             tasks.Fields(F_Reminder).Clear();
         }
     });
-}
-
-QString TForm_Main::TaskDateText(const QDateTime& value) {
-    static const char* const months[] = {"Январь",   "Февраль", "Март",   "Апрель",
-                                         "Май",      "Июнь",    "Июль",   "Август",
-                                         "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
-    const QDate date = (value.isValid() ? value : ZeroDateTime()).date();
-    return QStringLiteral("%1 %2 %3 г.")
-        .arg(date.day())
-        .arg(QString::fromUtf8(months[date.month() - 1]))
-        .arg(date.year());
-}
-
-void TForm_Main::DBGrid_MainDrawColumnCell(QPainter* painter, const QStyleOptionViewItem& option,
-                                           int row, int column) {
-    // A new record pending from Insert counts: it shows in the today colour.
-    if (m_model->rowCount() == 0 || !isVisible())
-        return;
-    const RowState state = m_model->rowState(row);
-    const bool selected = option.state & QStyle::State_Selected;
-    QColor background = option.palette.color(selected ? QPalette::Highlight : QPalette::Base);
-    if (state.coloured()) {
-        background = state.colour;
-        PaintRowCell(painter, option, row, column, background);
-    }
-    const int field = GridModel::columnField(column);
-    if (field == F_Completed) {
-        DrawCheckCell(painter, option, background, m_model->value(row, F_Completed).toBool());
-    } else if (field == F_Reminder) {
-        const bool hasReminder = !m_model->value(row, F_Reminder).isNull();
-        if (hasReminder)
-            painter->fillRect(option.rect, background);
-        ImageList_Reminder[hasReminder ? 1 : 0].paint(
-            painter, QRect(option.rect.left() + 2, option.rect.top() + 1, 16, 16));
-    }
-}
-
-void TForm_Main::PaintRowCell(QPainter* painter, const QStyleOptionViewItem& option, int row,
-                              int column, const QColor& colour) {
-    painter->fillRect(option.rect, colour);
-    const int field = GridModel::columnField(column);
-    const QVariant value = m_model->value(row, field);
-    QString text;
-    if (field == F_Date)
-        text = m_model->dateText(row);
-    else if (field != F_Reminder && !value.isNull())
-        text = field == F_Completed
-                   ? (value.toBool() ? QStringLiteral("True") : QStringLiteral("False"))
-                   : value.toString();
-    if (text.isEmpty())
-        return;
-    const bool selected = option.state & QStyle::State_Selected;
-    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    painter->setFont(option.font);
-    painter->setClipping(false);
-    painter->drawText(
-        QRect(option.rect.left() + 2, option.rect.top() + 2, 10000, option.rect.height()),
-        Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-}
-
-// A raised push-button face over the whole cell, a check box inside it.
-void TForm_Main::DrawCheckCell(QPainter* painter, const QStyleOptionViewItem& option,
-                               const QColor& background, bool ticked) {
-    painter->fillRect(option.rect, background);
-    QStyle* style = option.widget ? option.widget->style() : QApplication::style();
-    QStyleOptionButton face;
-    face.rect = option.rect;
-    face.state = QStyle::State_Enabled | QStyle::State_Raised;
-    style->drawControl(QStyle::CE_PushButtonBevel, &face, painter, option.widget);
-    const QRect inside = style->subElementRect(QStyle::SE_PushButtonContents, &face, option.widget);
-    QStyleOptionButton check;
-    const int side =
-        std::min({style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, option.widget),
-                  inside.width(), inside.height()});
-    check.rect = QRect(0, 0, side, side);
-    check.rect.moveCenter(inside.center());
-    check.state = QStyle::State_Enabled | (ticked ? QStyle::State_On : QStyle::State_Off);
-    style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &check, painter, option.widget);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDateTime>
 #include <QIcon>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -15,9 +14,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPainter;
 class QPushButton;
-class QStyleOptionViewItem;
 class ReminderWatch;
 class TaskGrid;
 class TForm_About;
@@ -129,11 +126,6 @@ public:
     void EditSearchChange();
     void DBGrid_MainTitleClick(int column);
 
-    // The grid's own drawing of one cell after the standard drawing.
-    void DBGrid_MainDrawColumnCell(QPainter* painter, const QStyleOptionViewItem& option, int row,
-                                   int column);
-    static QString TaskDateText(const QDateTime& value);
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -144,10 +136,6 @@ private:
     void buildPopupMenu();
     void nameControls();
     void connectHandlers();
-    void PaintRowCell(QPainter* painter, const QStyleOptionViewItem& option, int row, int column,
-                      const QColor& colour);
-    static void DrawCheckCell(QPainter* painter, const QStyleOptionViewItem& option,
-                              const QColor& background, bool ticked);
     void connectCommands();
     TTable& table() const;
     void toggleCompletion();
