@@ -224,6 +224,10 @@ QDateTime at(int year, int month, int day, int hour, int minute, int second) {
     return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
 }
 
+QDateTime fixedNow() {
+    return at(2026, 12, 8, 14, 3, 58);
+}
+
 QList<TaskRow> titled(const QStringList& titles, const QDateTime& date) {
     QList<TaskRow> rows;
     for (const QString& title : titles)

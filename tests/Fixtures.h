@@ -115,3 +115,7 @@ QString lastMessage();
 
 // Local date-time shorthand: at(2026, 12, 8, 14, 3) or at(2026, 12, 8).
 QDateTime at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+// The moment the tests fix the clock at unless they need another: 8 December 2026,
+// 14:03:58.
+QDateTime fixedNow();
+

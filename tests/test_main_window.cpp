@@ -1,15 +1,15 @@
 #include "ModalHelper.h"
 #include "WindowSession.h"
-#include "app/Instances.h"
+#include "editor/BoundEdits.h"
 #include "editor/TForm_Edit.h"
 #include "main_window/GridModel.h"
-#include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/Timer.h"
 #include "toolkit/UserLocale.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -25,41 +25,12 @@ const QColor aqua(0, 255, 255);
 
 } // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public WindowSuite {
     Q_OBJECT
 
-private:
-    std::unique_ptr<WindowSession> session;
-
-    void open(const QList<TaskRow>& rows) { QVERIFY(session->openShown(rows)); }
-
-    TempProgram& program() const { return session->program(); }
-    TaskGrid* grid() const { return mainWindow()->DBGrid_Main; }
-    TTable& table() const { return session->table(); }
-
-    QPoint cellCentre(int row, int column) const {
-        return grid()->visualRect(grid()->model()->index(row, column)).center();
-    }
-
-    // The colour of a row, read near the right edge of its title cell, away from the text
-    // and from the selection.
-    QColor rowColour(int row) const {
-        const QImage image = grid()->viewport()->grab().toImage();
-        const QRect cell = grid()->visualRect(grid()->model()->index(row, 2));
-        return image.pixelColor(cell.right() - 3, cell.center().y());
-    }
-
-    void clickCell(int row, int column) {
-        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, cellCentre(row, column));
-    }
+    static QString hint() { return grid()->hint(); }
 
 private slots:
-    void init() { session = std::make_unique<WindowSession>(at(2026, 12, 8, 14, 3, 58)); }
-    void cleanup() {
-        QVERIFY(!modalHelperFailed());
-        UserLocale::reset();
-        session.reset();
-    }
 
     void taskDateTextSpellsTheMonth_data() {
         QTest::addColumn<QDateTime>("value");
@@ -106,19 +77,20 @@ private slots:
                  QStringLiteral("Завершено"));
     }
 
+    // The window brings them up to date whenever it is shown, from the tray for one.
     void commandButtonsFollowTheRecordCount() {
         open({});
-        QWidget* const recordControls[] = {mainWindow()->Button_Edit, mainWindow()->Button_Delete,
-                                           mainWindow()->Button_Del_Completed,
-                                           mainWindow()->Label_Del_Completed};
-        for (QWidget* control : recordControls)
-            QVERIFY(!control->isEnabled());
-        QVERIFY(mainWindow()->Button_Add->isEnabled());
+        const char* const recordControls[] = {"Button_Edit", "Button_Delete",
+                                              "Button_Del_Completed", "Label_Del_Completed"};
+        for (const char* control : recordControls)
+            QVERIFY(!part<QWidget>(control)->isEnabled());
+        QVERIFY(part<QPushButton>("Button_Add")->isEnabled());
         program().insert({{"новая", at(2026, 12, 9)}});
         table().Refresh();
-        mainWindow()->UpdateCommandButtons();
-        for (QWidget* control : recordControls)
-            QVERIFY(control->isEnabled());
+        mainWindow()->hide();
+        mainWindow()->show();
+        for (const char* control : recordControls)
+            QVERIFY(part<QWidget>(control)->isEnabled());
     }
 
     void completionClickTogglesAndClearsTheReminder() {
@@ -137,25 +109,25 @@ private slots:
         open({{"первая", at(2026, 12, 9), {}, false, "описание \"первой\""},
               {"вторая", at(2026, 12, 9)}});
         clickCell(0, 2);
-        QCOMPARE(mainWindow()->DBGrid_Main->hint(), QStringLiteral("описание \"первой\""));
-        QVERIFY(mainWindow()->Timer_Hint->Enabled());
+        QCOMPARE(hint(), QStringLiteral("описание \"первой\""));
+        QVERIFY(part<Timer>("Timer_Hint")->Enabled());
         clickCell(1, 1);
         QCOMPARE(table().RecNo(), 2);
-        QCOMPARE(mainWindow()->DBGrid_Main->hint(), QString());
-        mainWindow()->Timer_HintTimer();
-        QVERIFY(!mainWindow()->Timer_Hint->Enabled());
+        QCOMPARE(hint(), QString());
+        emit part<Timer>("Timer_Hint")->timeout();
+        QVERIFY(!part<Timer>("Timer_Hint")->Enabled());
     }
 
     void clickOnAnEmptyGridEmptiesTheHint() {
         open({});
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(50, 10));
-        QCOMPARE(mainWindow()->DBGrid_Main->hint(), QString());
-        QVERIFY(mainWindow()->Timer_Hint->Enabled());
+        QCOMPARE(hint(), QString());
+        QVERIFY(part<Timer>("Timer_Hint")->Enabled());
     }
 
     void refusedCompletionIsReportedAndLosesNothing() {
         open({{"задача", at(2026, 12, 9), at(2026, 12, 9, 9, 5)}});
-        session->module().Connection.setBusyTimeout(50);
+        dataModule()->Connection.setBusyTimeout(50);
         {
             const ForeignLock lock(program().databasePath());
             clickCell(0, 3);
@@ -285,7 +257,7 @@ private slots:
             below = grid()->model()->index(at + 1, 2).data().toString();
             editorWindow()->Button_Cancel->click();
         });
-        mainWindow()->Button_AddClick();
+        part<QPushButton>("Button_Add")->click();
         QCOMPARE(shown, tasks + 1);
         QCOMPARE(current, at);
         QCOMPARE(colour, aqua);
@@ -293,6 +265,7 @@ private slots:
         QCOMPARE(grid()->model()->rowCount(), tasks);
         QCOMPARE(table().RecNo(), recNo);
     }
+
 };
 
 QTEST_MAIN(MainWindowTest)
