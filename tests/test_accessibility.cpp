@@ -1,3 +1,4 @@
+#include "ModalHelper.h"
 #include "WindowSession.h"
 #include "about/AboutParts.h"
 #include "about/TForm_About.h"
@@ -153,6 +154,30 @@ private slots:
         QCOMPARE(cellName(3, 1), QStringLiteral("9 Декабрь 2026 г."));
         QCOMPARE(rowDescription(1), QStringLiteral("Просрочено"));
         QVERIFY(agree());
+    }
+
+    // A task added through the editor leaves the reader's place: each cell it has read
+    // still reads its task, at that task's row, and the reader lands on the new task.
+    void readerKeepsItsPlaceWhenATaskIsAdded() {
+        openFourTasks();
+        table().setIndexFieldNames(QStringLiteral("Plan"));
+        QList<QAccessibleInterface*> read;
+        for (int row = 0; row < 4; ++row)
+            read << cell(row, 2);
+        whenModal([](QWidget*) {
+            typeText(editorWindow()->DBEdit1, QStringLiteral("забрать посылку"));
+            editorWindow()->Button_OK->click();
+        });
+        part<QPushButton>("Button_Add")->click();
+        const QStringList titles = {"в отпуск", "забрать посылку", "купить хлеб", "отчёт",
+                                    "позвонить"};
+        for (QAccessibleInterface* known : read) {
+            const QString title = known->text(QAccessible::Name);
+            QVERIFY2(titles.contains(title), qPrintable(title));
+            QCOMPARE(known->tableCellInterface()->rowIndex(), titles.indexOf(title));
+        }
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid()));
+        QCOMPARE(grid()->currentIndex().row(), 1);
     }
 
     void popupMenuOpensFromTheKeyboardOnTheCurrentRow() {

@@ -65,7 +65,6 @@ void ReminderWatch::bind(TTable* table, TForm_Remainder* dialog) {
     m_earliestKnown = false;
     const auto forget = [this] { m_earliestKnown = false; };
     connect(table, &TTable::rowsChanged, this, forget);
-    connect(table, &TTable::recordChanged, this, forget);
 }
 
 // Reported after the failed walk has unwound, then the watch goes on; a failure that

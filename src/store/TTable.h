@@ -65,6 +65,11 @@ public:
     enum State { Browse, EditState, InsertState };
     // What a refused write was about to do.
     enum Attempt { Editing, Removing };
+    // A change of the rows the views show (the pending new record among them, at
+    // insertRow()): one row added or taken away, the values of one row, or every row (read
+    // again, or in a new order).
+    enum RowChange { RowAdded, RowRemoved, RowValues, AllRows };
+    Q_ENUM(RowChange)
 
     explicit TTable(TConnection* connection, QObject* parent = nullptr);
     ~TTable() override;
@@ -141,7 +146,10 @@ public:
     void setFieldValue(int field, const QVariant& value);
 
 signals:
-    void rowsChanged();    // rows re-read, added, removed or re-ordered
+    // The views hear of a change of their rows as Qt's item models tell theirs: an added or
+    // a removed row before the change as well, at the view row where it comes or goes.
+    void rowsAboutToChange(TTable::RowChange change, int row);
+    void rowsChanged(TTable::RowChange change, int row);
     void currentChanged(); // another record became current (or the state changed)
     // A field of the current record changed: set in the pending record, stored by Post
     // or dropped by Cancel.
@@ -153,6 +161,9 @@ private:
     friend class TField; // reads the current record without a QVariant
 
     void requireActive() const;
+    // Tells the views of an added or a removed row around the steps, which cannot fail.
+    template <class Steps> void changeRows(RowChange change, int row, Steps steps);
+    void placeUnplaced();
     // Posts the pending record if a field was changed, otherwise cancels it.
     void finishPending();
     void writePending();
