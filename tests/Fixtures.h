@@ -7,8 +7,10 @@
 
 #include <memory>
 
+class QToolButton;
 class TDataModule_Main;
 class TTable;
+class UpDown;
 
 // A task row as it is put straight into a Plans.mdb file.
 struct TaskRow {
@@ -119,3 +121,5 @@ QDateTime at(int year, int month, int day, int hour = 0, int minute = 0, int sec
 // 14:03:58.
 QDateTime fixedNow();
 
+// The up or the down arrow of a pair of spin arrows.
+QToolButton* arrowOf(const UpDown* spin, bool up);

@@ -205,7 +205,7 @@ void TestEditor::spinButtonsWrap() {
     withReminderRow([&] {
         edit->setText(start);
         other->setText(QStringLiteral("14"));
-        QTest::mouseClick(up ? upDown->upButton() : upDown->downButton(), Qt::LeftButton);
+        QTest::mouseClick(arrowOf(upDown, up), Qt::LeftButton);
         focused = editorWindow()->focusWidget();
         selected = edit->selectedText();
     });

@@ -406,7 +406,7 @@ private slots:
         QStringList selected;
         auto arrow = [&](bool up) {
             UpDown* spin = reminderWindow()->UpDown_Time;
-            QTest::mouseClick(up ? spin->upButton() : spin->downButton(), Qt::LeftButton);
+            QTest::mouseClick(arrowOf(spin, up), Qt::LeftButton);
             texts << reminderWindow()->Edit_Time->text();
             selected << reminderWindow()->Edit_Time->selectedText();
         };
@@ -427,7 +427,6 @@ private slots:
         QCOMPARE(texts, QStringList({"000", "001", "365", "365", "00", "23", "23"}));
         QCOMPARE(selected, QStringList({"000", "001", "365", "365", "23", "23"}));
         QCOMPARE(reminderWindow()->UpDown_Time->Position(), 23);
-        QCOMPARE(reminderWindow()->UpDown_Time->Max(), 23);
     }
 
     // With the unit typed over, no unit is selected: the amount is left as typed, and OK

@@ -472,6 +472,7 @@ private slots:
             program.insert(titled(titles));
             auto module = std::make_unique<TDataModule_Main>();
             module->Connection.setConnectionString(connectionTo(program.databasePath()));
+            module->Connection.Open();
             if (sortedAtOpen)
                 module->Table_Main.setIndexFieldNames(QStringLiteral("Plan"));
             module->Table_Main.Open();

@@ -315,14 +315,15 @@ private slots:
 
     void hintVanishesFiveSecondsAfterTheFirstOfTwoClicks() {
         open();
+        // The five seconds are those of the Qt timer inside the hint's timer.
+        const QTimer* period = timer("Timer_Hint")->findChild<QTimer*>();
         clickCell(0, 2);
         QCOMPARE(grid()->hint(), QStringLiteral("о"));
         QCOMPARE(timer("Timer_Hint")->Interval(), 5000);
-        QTRY_VERIFY(timer("Timer_Hint")->isRunning() &&
-                    timer("Timer_Hint")->remainingTime() <= 5000 - 30);
+        QTRY_VERIFY(period->isActive() && period->remainingTime() <= 5000 - 30);
         clickCell(0, 2);
         // The second click does not start the five seconds again.
-        QVERIFY(timer("Timer_Hint")->remainingTime() <= 5000 - 30);
+        QVERIFY(period->remainingTime() <= 5000 - 30);
         emit timer("Timer_Hint")->timeout();
         QCOMPARE(grid()->hint(), QString());
         QVERIFY(!timer("Timer_Hint")->Enabled());

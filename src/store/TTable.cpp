@@ -190,19 +190,16 @@ bool TTable::Impl::rereadIfChanged() {
 }
 
 QString TField::AsString() const {
-    const Record* record = m_table->d->current();
-    return record ? record->text(m_index, m_table->d->times) : QString();
+    return AsVariant().toString();
 }
 
 QDateTime TField::AsDateTime() const {
-    const Record* record = m_table->d->current();
-    const QDateTime value = record ? record->dateTime(m_index, m_table->d->times) : QDateTime();
+    const QDateTime value = AsVariant().toDateTime();
     return value.isValid() ? value : ZeroDateTime();
 }
 
 bool TField::AsBoolean() const {
-    const Record* record = m_table->d->current();
-    return record && record->boolean(m_index, m_table->d->times);
+    return AsVariant().toBool();
 }
 
 QVariant TField::AsVariant() const {
@@ -210,8 +207,7 @@ QVariant TField::AsVariant() const {
 }
 
 bool TField::IsNull() const {
-    const Record* record = m_table->d->current();
-    return !record || record->isNull(m_index);
+    return !AsVariant().isValid();
 }
 
 void TField::setAsVariant(const QVariant& value) {
@@ -231,26 +227,10 @@ TTable::~TTable() = default;
 void TTable::Open() {
     if (d->active)
         return;
-    if (!d->connection->Connected())
-        d->connection->Open();
     d->position = -1;
     d->readRows();
     d->active = true;
     emit rowsChanged(AllRows, -1);
-    emit currentChanged();
-}
-
-void TTable::Close() {
-    if (!d->active)
-        return;
-    leaveEditing();
-    d->active = false;
-    d->rows.clear();
-    d->order.clear();
-    d->unplaced.clear();
-    d->position = -1;
-    emit rowsChanged(AllRows, -1);
-    emit stateChanged();
     emit currentChanged();
 }
 
@@ -265,7 +245,6 @@ template <class Steps> void TTable::changeRows(RowChange change, int row, Steps 
 }
 
 void TTable::Insert() {
-    requireActive();
     finishPending();
     changeRows(RowAdded, std::max(d->position, 0), [this] {
         d->pending = Record();
@@ -277,7 +256,6 @@ void TTable::Insert() {
 }
 
 void TTable::Edit() {
-    requireActive();
     if (d->state != Browse)
         return;
     if (d->order.empty()) {
@@ -322,7 +300,6 @@ bool TTable::DeleteIfUnchanged() {
 
 // A row another writer deleted already is gone as asked: the snapshot drops it too.
 bool TTable::removeCurrent(bool refuseChanged) {
-    requireActive();
     if (d->state == InsertState) {
         Cancel();
         return true;
@@ -350,7 +327,6 @@ bool TTable::removeCurrent(bool refuseChanged) {
 }
 
 void TTable::Refresh() {
-    requireActive();
     finishPending();
     if (d->rereadIfChanged())
         emit rowsChanged(AllRows, -1);
@@ -414,7 +390,6 @@ void TTable::Amend(const std::function<void()>& changes) {
 }
 
 void TTable::Batch(const std::function<void()>& steps) {
-    requireActive();
     const bool wasBlocked = blockSignals(true);
     const auto announce = [&] {
         blockSignals(wasBlocked);
@@ -437,13 +412,11 @@ void TTable::Batch(const std::function<void()>& steps) {
 }
 
 void TTable::First() {
-    requireActive();
     finishPending();
     moveTo(d->clamped(0));
 }
 
 void TTable::Next() {
-    requireActive();
     finishPending();
     moveTo(d->clamped(d->position + 1));
 }
@@ -567,11 +540,6 @@ void TTable::setFieldValue(int field, const QVariant& value) {
     if (d->pending.setValue(field, value))
         d->changed |= fieldBit(field);
     emit recordChanged();
-}
-
-void TTable::requireActive() const {
-    if (!d->active)
-        throw TarvikError(QStringLiteral("Cannot perform this operation on a closed dataset"));
 }
 
 void TTable::finishPending() {

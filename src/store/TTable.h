@@ -27,7 +27,6 @@ public:
         : m_table(table)
         , m_index(index) {}
 
-    int Index() const { return m_index; }
     QString AsString() const;     // empty field: ""
     QDateTime AsDateTime() const; // empty field: the zero date-time, ZeroDateTime()
     bool AsBoolean() const;       // empty field: false
@@ -74,8 +73,8 @@ public:
     explicit TTable(TConnection* connection, QObject* parent = nullptr);
     ~TTable() override;
 
-    void Open(); // reads every row; current record: the first (or none)
-    void Close();
+    // Reads every row through the open connection; current record: the first (or none).
+    void Open();
     State state() const;
 
     void Insert();
@@ -158,9 +157,6 @@ signals:
     void beforePost(); // bound controls write their text into the fields now
 
 private:
-    friend class TField; // reads the current record without a QVariant
-
-    void requireActive() const;
     // Tells the views of an added or a removed row around the steps, which cannot fail.
     template <class Steps> void changeRows(RowChange change, int row, Steps steps);
     void placeUnplaced();
