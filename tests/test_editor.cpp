@@ -147,22 +147,17 @@ private slots:
 };
 
 void TestEditor::typedTimeIsClamped_data() {
-    QTest::addColumn<bool>("hour");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("text");
-    const QList<std::tuple<const char*, bool, const char*, const char*>> rows = {
-        {"hour 24", true, "24", "00"},
-        {"hour 99", true, "99", "00"},
-        {"hour 23", true, "23", "23"},
-        {"hour single digit", true, "7", "7 "},
-        {"hour emptied", true, "", "00"},
-        {"minute 75", false, "75", "00"},
-        {"minute 60", false, "60", "00"},
-        {"minute 59", false, "59", "59"},
-        {"minute single digit", false, "4", "4 "},
-        {"minute emptied", false, "", "00"}};
-    for (const auto& [name, hour, typed, text] : rows)
-        QTest::addRow("%s", name) << hour << QString(typed) << QString(text);
+    dataTable<bool, QString, QString>({"hour", "typed", "text"},
+                                      {{"hour 24", true, "24", "00"},
+                                       {"hour 99", true, "99", "00"},
+                                       {"hour 23", true, "23", "23"},
+                                       {"hour single digit", true, "7", "7 "},
+                                       {"hour emptied", true, "", "00"},
+                                       {"minute 75", false, "75", "00"},
+                                       {"minute 60", false, "60", "00"},
+                                       {"minute 59", false, "59", "59"},
+                                       {"minute single digit", false, "4", "4 "},
+                                       {"minute emptied", false, "", "00"}});
 }
 
 void TestEditor::typedTimeIsClamped() {
@@ -178,17 +173,14 @@ void TestEditor::typedTimeIsClamped() {
 }
 
 void TestEditor::spinButtonsWrap_data() {
-    QTest::addColumn<bool>("hour");
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<bool>("up");
-    QTest::addColumn<QString>("text");
-    QTest::addRow("hour 23 up") << true << "23" << true << "00";
-    QTest::addRow("hour 00 down") << true << "00" << false << "23";
-    QTest::addRow("hour 08 up") << true << "08" << true << "09";
-    QTest::addRow("hour 10 down") << true << "10" << false << "09";
-    QTest::addRow("minute 59 up") << false << "59" << true << "00";
-    QTest::addRow("minute 00 down") << false << "00" << false << "59";
-    QTest::addRow("minute 09 up") << false << "09" << true << "10";
+    dataTable<bool, QString, bool, QString>({"hour", "start", "up", "text"},
+                                            {{"hour 23 up", true, "23", true, "00"},
+                                             {"hour 00 down", true, "00", false, "23"},
+                                             {"hour 08 up", true, "08", true, "09"},
+                                             {"hour 10 down", true, "10", false, "09"},
+                                             {"minute 59 up", false, "59", true, "00"},
+                                             {"minute 00 down", false, "00", false, "59"},
+                                             {"minute 09 up", false, "09", true, "10"}});
 }
 
 void TestEditor::spinButtonsWrap() {

@@ -298,22 +298,15 @@ private slots:
     }
 
     void postponedMoments_data() {
-        QTest::addColumn<QDateTime>("now");
-        QTest::addColumn<int>("unit");
-        QTest::addColumn<QString>("amount");
-        QTest::addColumn<QString>("reminder");
-        QTest::addRow("5 min at 14:03:58") << Now << 0 << "5"
-                                           << "2026-12-08 14:08:00";
-        QTest::addRow("1 min at 14:59:30") << at(2026, 12, 8, 14, 59, 30) << 0 << "1"
-                                           << "2026-12-08 15:00:00";
-        QTest::addRow("1 min at 14:03:59") << at(2026, 12, 8, 14, 3, 59) << 0 << "1"
-                                           << "2026-12-08 14:04:00";
-        QTest::addRow("23 h") << Now << 1 << "23"
-                              << "2026-12-09 13:03:00";
-        QTest::addRow("365 days") << Now << 2 << "365"
-                                  << "2027-12-08 14:03:00";
-        QTest::addRow("2 days over a month end") << at(2026, 12, 30, 23, 59, 59) << 2 << "2"
-                                                 << "2027-01-01 23:59:00";
+        dataTable<QDateTime, int, QString, QString>(
+            {"now", "unit", "amount", "reminder"},
+            {{"5 min at 14:03:58", Now, 0, "5", "2026-12-08 14:08:00"},
+             {"1 min at 14:59:30", at(2026, 12, 8, 14, 59, 30), 0, "1", "2026-12-08 15:00:00"},
+             {"1 min at 14:03:59", at(2026, 12, 8, 14, 3, 59), 0, "1", "2026-12-08 14:04:00"},
+             {"23 h", Now, 1, "23", "2026-12-09 13:03:00"},
+             {"365 days", Now, 2, "365", "2027-12-08 14:03:00"},
+             {"2 days over a month end", at(2026, 12, 30, 23, 59, 59), 2, "2",
+              "2027-01-01 23:59:00"}});
     }
 
     // The base moment is the minute begun when OK is pressed; the task's other fields stay.
@@ -361,23 +354,13 @@ private slots:
     }
 
     void amountField_data() {
-        QTest::addColumn<int>("unit");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("text");
-        QTest::addRow("75 min") << 0 << "75"
-                                << "59";
-        QTest::addRow("30 h") << 1 << "30"
-                              << "23";
-        QTest::addRow("999 days") << 2 << "999"
-                                  << "365";
-        QTest::addRow("one digit") << 0 << "7"
-                                   << "7 ";
-        QTest::addRow("emptied min") << 0 << ""
-                                     << "00";
-        QTest::addRow("emptied days") << 2 << ""
-                                      << "000";
-        QTest::addRow("23 h") << 1 << "23"
-                              << "23";
+        dataTable<int, QString, QString>({"unit", "keys", "text"}, {{"75 min", 0, "75", "59"},
+                                                                    {"30 h", 1, "30", "23"},
+                                                                    {"999 days", 2, "999", "365"},
+                                                                    {"one digit", 0, "7", "7 "},
+                                                                    {"emptied min", 0, "", "00"},
+                                                                    {"emptied days", 2, "", "000"},
+                                                                    {"23 h", 1, "23", "23"}});
     }
 
     void amountField() {

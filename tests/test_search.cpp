@@ -92,40 +92,24 @@ private slots:
     }
 
     void matchingRule_data() {
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("found");
-        QTest::newRow("capitals, spaces around") << "Купить молоко"
-                                                 << "  КУП  " << true;
-        QTest::newRow("small letters") << "КУПИТЬ МОЛОКО"
-                                       << "молоко" << true;
-        QTest::newRow("inner space counts") << "Купить молоко"
-                                            << "ить мол" << true;
-        QTest::newRow("inner space missing") << "Купить молоко"
-                                             << "итьмол" << false;
-        QTest::newRow("title trimmed") << "   отчёт   "
-                                       << "ОТЧЁТ" << true;
-        QTest::newRow("Latin") << "weekly Report"
-                               << "REPORT" << true;
-        QTest::newRow("yo both cases") << "ёлка"
-                                       << "ЁЛК" << true;
-        QTest::newRow("yo is not ye") << "елка"
-                                      << "ёлка" << false;
-        QTest::newRow("sharp s") << "Straße 5"
-                                 << "STRASSE" << true;
-        QTest::newRow("percent, underscore") << "50% скидка_1"
-                                             << "% скидка_" << true;
-        QTest::newRow("like pattern") << "50 скидка"
-                                      << "5_" << false;
-        QTest::newRow("backslash, dot, star") << R"(C:\temp\*.txt)"
-                                              << R"(\*.TXT)" << true;
-        QTest::newRow("regular expression") << "abc"
-                                            << "a.c" << false;
-        QTest::newRow("quotes") << R"(он сказал "да" и 'нет')"
-                                << R"("ДА" И ')" << true;
-        QTest::newRow("bracket") << "(x+y)"
-                                 << "[x" << false;
-        QTest::newRow("longer than the title") << "чай" << QString(10000, QChar(u'я')) << false;
+        dataTable<QString, QString, bool>(
+            {"title", "text", "found"},
+            {{"capitals, spaces around", "Купить молоко", "  КУП  ", true},
+             {"small letters", "КУПИТЬ МОЛОКО", "молоко", true},
+             {"inner space counts", "Купить молоко", "ить мол", true},
+             {"inner space missing", "Купить молоко", "итьмол", false},
+             {"title trimmed", "   отчёт   ", "ОТЧЁТ", true},
+             {"Latin", "weekly Report", "REPORT", true},
+             {"yo both cases", "ёлка", "ЁЛК", true},
+             {"yo is not ye", "елка", "ёлка", false},
+             {"sharp s", "Straße 5", "STRASSE", true},
+             {"percent, underscore", "50% скидка_1", "% скидка_", true},
+             {"like pattern", "50 скидка", "5_", false},
+             {"backslash, dot, star", R"(C:\temp\*.txt)", R"(\*.TXT)", true},
+             {"regular expression", "abc", "a.c", false},
+             {"quotes", R"(он сказал "да" и 'нет')", R"("ДА" И ')", true},
+             {"bracket", "(x+y)", "[x", false},
+             {"longer than the title", "чай", QString(10000, QChar(u'я')), false}});
     }
 
     void matchingRule() {

@@ -177,32 +177,16 @@ private slots:
     }
 
     void maskEditReadsFixedWidth_data() {
-        QTest::addColumn<int>("digits");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("read");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<int>("value"); // -1: not a whole number
-        QTest::newRow("one digit goes right") << 2 << "7"
-                                              << " 7"
-                                              << "_7" << 7;
-        QTest::newRow("digit left") << 2 << "7 "
-                                    << "7 "
-                                    << "7_" << 7;
-        QTest::newRow("empty") << 2 << ""
-                               << "  "
-                               << "__" << -1;
-        QTest::newRow("not a digit") << 2 << "a7"
-                                     << " 7"
-                                     << "_7" << 7;
-        QTest::newRow("too long") << 2 << "365"
-                                  << "65"
-                                  << "65" << 65;
-        QTest::newRow("zeros") << 3 << "000"
-                               << "000"
-                               << "000" << 0;
-        QTest::newRow("gap") << 3 << "1 2"
-                             << "1 2"
-                             << "1_2" << -1;
+        // value -1: not a whole number
+        dataTable<int, QString, QString, QString, int>(
+            {"digits", "text", "read", "shown", "value"},
+            {{"one digit goes right", 2, "7", " 7", "_7", 7},
+             {"digit left", 2, "7 ", "7 ", "7_", 7},
+             {"empty", 2, "", "  ", "__", -1},
+             {"not a digit", 2, "a7", " 7", "_7", 7},
+             {"too long", 2, "365", "65", "65", 65},
+             {"zeros", 3, "000", "000", "000", 0},
+             {"gap", 3, "1 2", "1 2", "1_2", -1}});
     }
     void maskEditReadsFixedWidth() {
         QFETCH(int, digits);

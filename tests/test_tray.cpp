@@ -133,24 +133,17 @@ private slots:
     }
 
     void trayIconActivation_data() {
-        QTest::addColumn<int>("host");
-        QTest::addColumn<int>("reason");
-        QTest::addColumn<bool>("shows");
         using R = QSystemTrayIcon;
-        QTest::newRow("XEmbed, double click")
-            << int(TrayHost::DoubleClick) << int(R::DoubleClick) << true;
-        QTest::newRow("XEmbed, single click")
-            << int(TrayHost::DoubleClick) << int(R::Trigger) << false;
-        QTest::newRow("XEmbed, right click")
-            << int(TrayHost::DoubleClick) << int(R::Context) << false;
-        QTest::newRow("SNI, activation")
-            << int(TrayHost::SingleActivation) << int(R::Trigger) << true;
-        QTest::newRow("SNI, double click")
-            << int(TrayHost::SingleActivation) << int(R::DoubleClick) << true;
-        QTest::newRow("SNI, middle click")
-            << int(TrayHost::SingleActivation) << int(R::MiddleClick) << false;
-        QTest::newRow("SNI, context")
-            << int(TrayHost::SingleActivation) << int(R::Context) << false;
+        const int xembed = TrayHost::DoubleClick;
+        const int sni = TrayHost::SingleActivation;
+        dataTable<int, int, bool>({"host", "reason", "shows"},
+                                  {{"XEmbed, double click", xembed, R::DoubleClick, true},
+                                   {"XEmbed, single click", xembed, R::Trigger, false},
+                                   {"XEmbed, right click", xembed, R::Context, false},
+                                   {"SNI, activation", sni, R::Trigger, true},
+                                   {"SNI, double click", sni, R::DoubleClick, true},
+                                   {"SNI, middle click", sni, R::MiddleClick, false},
+                                   {"SNI, context", sni, R::Context, false}});
     }
 
     void trayIconActivation() {
@@ -271,18 +264,13 @@ private slots:
     }
 
     void handWrittenEntriesReadAsPresentAndAreRewritten_data() {
-        QTest::addColumn<QString>("exec");
-        QTest::addColumn<QString>("path");
-        QTest::newRow("bare") << "/opt/tarvik/Quenlor"
-                              << "/opt/tarvik/Quenlor";
-        QTest::newRow("quoted, with blanks") << "\"/opt/my tarvik/Quenlor\""
-                                             << "/opt/my tarvik/Quenlor";
-        QTest::newRow("quoted, with arguments") << "\"/opt/tarvik/Quenlor\" --tray -x"
-                                                << "/opt/tarvik/Quenlor";
-        QTest::newRow("bare, with arguments") << "Quenlor --tray"
-                                              << "Quenlor --tray";
-        QTest::newRow("unclosed quote") << "\"/opt/tarvik/Quen"
-                                        << "/opt/tarvik/Quen";
+        dataTable<QString, QString>(
+            {"exec", "path"},
+            {{"bare", "/opt/tarvik/Quenlor", "/opt/tarvik/Quenlor"},
+             {"quoted, with blanks", "\"/opt/my tarvik/Quenlor\"", "/opt/my tarvik/Quenlor"},
+             {"quoted, with arguments", "\"/opt/tarvik/Quenlor\" --tray -x", "/opt/tarvik/Quenlor"},
+             {"bare, with arguments", "Quenlor --tray", "Quenlor --tray"},
+             {"unclosed quote", "\"/opt/tarvik/Quen", "/opt/tarvik/Quen"}});
     }
 
     void handWrittenEntriesReadAsPresentAndAreRewritten() {

@@ -127,32 +127,19 @@ private slots:
     // Rows whose stored values the program would write differently are still matched by
     // what the file holds, and their untouched fields stay exactly as stored.
     void oddStoredValuesAreMatchedAsStored_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("unreadable date") << "Date"
-                                         << "'когда-нибудь'";
-        QTest::newRow("date with T, no seconds") << "Date"
-                                                 << "'2026-12-08T10:00'";
-        QTest::newRow("date with a fraction") << "Date"
-                                              << "'2026-12-08 10:00:00.250'";
-        QTest::newRow("date as a number") << "Date"
-                                          << "45000.5";
-        QTest::newRow("date as a blob") << "Date"
-                                        << "X'323032362D31322D3038'";
-        QTest::newRow("reminder as an integer") << "Reminder"
-                                                << "20261208";
-        QTest::newRow("title as a blob") << "Plan"
-                                         << "X'41420043'";
-        QTest::newRow("title not UTF-8") << "Plan"
-                                         << "CAST(X'C328' AS TEXT)";
-        QTest::newRow("description as a real") << "Comments"
-                                               << "0.1";
-        QTest::newRow("completed as 5") << "Completed"
-                                        << "5";
-        QTest::newRow("completed as text") << "Completed"
-                                           << "'да'";
-        QTest::newRow("completed as a real") << "Completed"
-                                             << "0.5";
+        dataTable<QString, QString>({"field", "value"},
+                                    {{"unreadable date", "Date", "'когда-нибудь'"},
+                                     {"date with T, no seconds", "Date", "'2026-12-08T10:00'"},
+                                     {"date with a fraction", "Date", "'2026-12-08 10:00:00.250'"},
+                                     {"date as a number", "Date", "45000.5"},
+                                     {"date as a blob", "Date", "X'323032362D31322D3038'"},
+                                     {"reminder as an integer", "Reminder", "20261208"},
+                                     {"title as a blob", "Plan", "X'41420043'"},
+                                     {"title not UTF-8", "Plan", "CAST(X'C328' AS TEXT)"},
+                                     {"description as a real", "Comments", "0.1"},
+                                     {"completed as 5", "Completed", "5"},
+                                     {"completed as text", "Completed", "'да'"},
+                                     {"completed as a real", "Completed", "0.5"}});
     }
 
     void oddStoredValuesAreMatchedAsStored() {
