@@ -131,12 +131,11 @@ void TTable::Impl::sortAll() {
 // it out of order in turn. Once none that stays stands out of order, all that stay are in
 // order.
 std::vector<int> TTable::Impl::misplaced() const {
-    std::vector<char> posted(rows.size(), 0);
-    for (int row : unplaced)
-        posted[size_t(row)] = 1;
+    std::vector<int> posted = unplaced;
+    std::sort(posted.begin(), posted.end());
     std::vector<int> positions;
     for (size_t at = 0; at < order.size(); ++at)
-        if (posted[size_t(order[at])] != 0)
+        if (std::binary_search(posted.begin(), posted.end(), order[at]))
             positions.push_back(int(at));
     std::vector<char> out(positions.size(), 0);
     // The position of the nearest row that stays, one way (step -1 or 1) from positions[i].
