@@ -10,6 +10,11 @@
 
 namespace Bench {
 
+// A control, menu item or timer of the main window, found by its name.
+template <class Part> Part* mainPart(const char* name) {
+    return Form_Main->findChild<Part*>(QLatin1String(name));
+}
+
 class Session final {
 public:
     explicit Session(const Bench::TaskMix& mix) {

@@ -5,12 +5,12 @@
 #include "app/Instances.h"
 #include "editor/BoundEdits.h"
 #include "editor/TForm_Edit.h"
-#include "main_window/TForm_Main.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/Clock.h"
 #include "toolkit/MessageBox.h"
 
 #include <QApplication>
+#include <QPushButton>
 
 namespace {
 
@@ -42,7 +42,8 @@ double deleteCompleted(int tasks, int completedPercent) {
     mix.completedPercent = completedPercent;
     Bench::Session session(mix);
     const int before = DataModule_Main->Table_Main.RecordCount();
-    const double time = Bench::medianMs(1, [] { Form_Main->Button_Del_CompletedClick(); });
+    const double time =
+        Bench::medianMs(1, [] { Bench::mainPart<QPushButton>("Button_Del_Completed")->click(); });
     std::printf("deleted %d of %d tasks\n", before - DataModule_Main->Table_Main.RecordCount(),
                 before);
     return time;

@@ -34,8 +34,12 @@ TTable& table() {
     return DataModule_Main->Table_Main;
 }
 
+ReminderWatch& watch() {
+    return *Form_Main->findChild<ReminderWatch*>();
+}
+
 void tick() {
-    Form_Main->Watch->Timer1Timer();
+    watch().Timer1Timer();
 }
 
 // A change of a stored task: the watch works out the earliest reminder again at its next
@@ -56,12 +60,12 @@ void ticksWithNothingDue() {
     const int before = table().RecNo();
     Bench::report("tick, nothing due", Bench::medianMs(201, tick) * 1000, 1000, "us");
     Bench::figure("literal walk, in the tray",
-                  Bench::medianMs(9, [] { literalWalk(table(), *Form_Main->Watch); }));
+                  Bench::medianMs(9, [] { literalWalk(table(), watch()); }));
     Form_Main->show();
     Bench::figure("literal walk, window shown",
-                  Bench::medianMs(9, [] { literalWalk(table(), *Form_Main->Watch); }));
+                  Bench::medianMs(9, [] { literalWalk(table(), watch()); }));
     Bench::report("tick, window shown", Bench::medianMs(201, tick) * 1000, 1000, "us");
-    if (table().RecNo() != before || !Form_Main->Timer1->Enabled())
+    if (table().RecNo() != before || !Bench::mainPart<Timer>("Timer1")->Enabled())
         throw std::runtime_error("a walk moved the cursor or left the watch off");
 }
 
@@ -137,8 +141,7 @@ void latency() {
         wait.start();
         while (wait.elapsed() < 1000 * round / rounds)
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-        Form_Main->Watch->pause();
-        Form_Main->Watch->resume();
+        { const ReminderWatch::Pause restart(watch()); }
     }
     Bench::report("latest reminder, after moment", latest, 1100);
 }

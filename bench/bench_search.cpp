@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCollator>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
 
@@ -27,17 +28,21 @@ TTable& tasks() {
     return DataModule_Main->Table_Main;
 }
 
+QLineEdit* searchBox() {
+    return Bench::mainPart<QLineEdit>("EditSearch");
+}
+
 // One search with the box focused, as after Enter in it.
 void searchFromTheBox() {
-    Form_Main->EditSearch->setFocus();
-    Form_Main->ButtonSearchClick();
+    searchBox()->setFocus();
+    QTest::keyClick(searchBox(), Qt::Key_Return);
 }
 
 void benchNoMatch(const QString& order) {
-    Form_Main->EditSearch->setText(QStringLiteral("нет такой задачи"));
+    searchBox()->setText(QStringLiteral("нет такой задачи"));
     tasks().setRecNo(tasks().RecordCount() / 2);
     const double quick = Bench::medianMs(11, searchFromTheBox);
-    if (tasks().RecNo() != tasks().RecordCount() / 2 || !Form_Main->EditSearch->hasFocus())
+    if (tasks().RecNo() != tasks().RecordCount() / 2 || !searchBox()->hasFocus())
         throw std::runtime_error("the search did not run, or moved the cursor");
     const double walked = Bench::medianMs(
         1, [] { literalSearch(tasks(), QStringLiteral("нет такой задачи"), false); });
@@ -48,7 +53,7 @@ void benchNoMatch(const QString& order) {
 // A text with about one match in 5,000 tasks: each step looks at thousands of titles.
 void benchStep(const QString& order) {
     const QString text = QStringLiteral("обед обед обед");
-    Form_Main->EditSearch->setText(text);
+    searchBox()->setText(text);
     searchFromTheBox();
     int steps = 0;
     const double quick = Bench::medianMs(11, [&] {
@@ -94,7 +99,7 @@ Click clickTitle(int column) {
     const double before = processCpuMs();
     QElapsedTimer timer;
     timer.start();
-    Form_Main->DBGrid_MainTitleClick(column);
+    emit Bench::mainPart<TaskGrid>("DBGrid_Main")->horizontalHeader()->sectionClicked(column);
     return {double(timer.nsecsElapsed()) / 1e6, processCpuMs() - before};
 }
 

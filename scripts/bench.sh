@@ -6,6 +6,7 @@ scripts/setup.sh build
 export QT_QPA_PLATFORM=offscreen
 build/bench/bench_store
 build/bench/bench_commands
+build/bench/bench_grid
 build/bench/bench_search
 build/bench/bench_reminders
 build/bench/bench_durability

@@ -5,10 +5,12 @@
 #include "store/TTable.h"
 #include "toolkit/Clock.h"
 #include "toolkit/MessageBox.h"
+#include "toolkit/UpDown.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QToolButton>
 
 #include <sqlite3.h>
 #include <stdexcept>
@@ -222,6 +224,19 @@ std::unique_ptr<TDataModule_Main> openDataModule(const QString& databasePath) {
 
 QDateTime at(int year, int month, int day, int hour, int minute, int second) {
     return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
+}
+
+QDateTime fixedNow() {
+    return at(2026, 12, 8, 14, 3, 58);
+}
+
+// The arrows are told apart by what a screen reader calls them.
+QToolButton* arrowOf(const UpDown* spin, bool up) {
+    const QString name = up ? QStringLiteral("Больше") : QStringLiteral("Меньше");
+    for (QToolButton* arrow : spin->findChildren<QToolButton*>())
+        if (arrow->accessibleName() == name)
+            return arrow;
+    return nullptr;
 }
 
 QList<TaskRow> titled(const QStringList& titles, const QDateTime& date) {

@@ -3,12 +3,16 @@
 #include <QDateTime>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QVariant>
 
 #include <memory>
+#include <tuple>
 
+class QToolButton;
 class TDataModule_Main;
 class TTable;
+class UpDown;
 
 // A task row as it is put straight into a Plans.mdb file.
 struct TaskRow {
@@ -115,3 +119,22 @@ QString lastMessage();
 
 // Local date-time shorthand: at(2026, 12, 8, 14, 3) or at(2026, 12, 8).
 QDateTime at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+// The moment the tests fix the clock at unless they need another: 8 December 2026,
+// 14:03:58.
+QDateTime fixedNow();
+
+// A test's data table: the names of its columns, then its rows, each a name and a value
+// for every column.
+template <class... Columns>
+void dataTable(std::initializer_list<const char*> columns,
+               std::initializer_list<std::tuple<const char*, Columns...>> rows) {
+    auto column = columns.begin();
+    (QTest::addColumn<Columns>(*column++), ...);
+    for (const auto& row : rows)
+        std::apply([](const char* name,
+                      const Columns&... values) { (QTest::newRow(name) << ... << values); },
+                   row);
+}
+
+// The up or the down arrow of a pair of spin arrows.
+QToolButton* arrowOf(const UpDown* spin, bool up);

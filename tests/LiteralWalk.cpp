@@ -8,18 +8,19 @@ void literalWalk(TTable& table, ReminderWatch& watch) {
     const int count = table.RecordCount();
     if (count == 0)
         return;
-    watch.pause();
     const int before = table.RecNo();
-    for (int position = 1; position <= count; ++position) {
-        table.setRecNo(position);
-        if (table.FieldByName(QStringLiteral("Reminder")).IsNull())
-            continue;
-        if (Clock::now() < table.FieldByName(QStringLiteral("Reminder")).AsDateTime())
-            continue;
-        if (table.FieldByName(QStringLiteral("Completed")).AsBoolean())
-            continue;
-        watch.remind();
+    {
+        const ReminderWatch::Pause walking(watch);
+        for (int position = 1; position <= count; ++position) {
+            table.setRecNo(position);
+            if (table.FieldByName(QStringLiteral("Reminder")).IsNull())
+                continue;
+            if (Clock::now() < table.FieldByName(QStringLiteral("Reminder")).AsDateTime())
+                continue;
+            if (table.FieldByName(QStringLiteral("Completed")).AsBoolean())
+                continue;
+            watch.remind();
+        }
     }
-    watch.resume();
     table.setRecNo(before);
 }

@@ -1,10 +1,9 @@
+#include "ModalHelper.h"
 #include "WindowSession.h"
 #include "about/AboutParts.h"
 #include "about/TForm_About.h"
-#include "app/Instances.h"
 #include "editor/BoundEdits.h"
 #include "editor/TForm_Edit.h"
-#include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "reminders/TForm_Remainder.h"
 #include "store/TTable.h"
@@ -14,6 +13,7 @@
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -62,13 +62,8 @@ void collectNameless(QAccessibleInterface* node, QStringList& nameless, int& foc
 
 } // namespace
 
-class AccessibilityTest : public QObject {
+class AccessibilityTest : public WindowSuite {
     Q_OBJECT
-
-private:
-    std::unique_ptr<WindowSession> session;
-
-    TaskGrid* grid() const { return mainWindow()->DBGrid_Main; }
 
     QAccessibleInterface* cell(int row, int column) const {
         return accessible(grid())->tableInterface()->cellAt(row, column);
@@ -78,20 +73,13 @@ private:
     }
     QString rowDescription(int row) const { return cell(row, 0)->text(QAccessible::Description); }
 
-    // The colour of a row, read near the right edge of its title cell.
-    QColor rowColour(int row) const {
-        const QImage image = grid()->viewport()->grab().toImage();
-        const QRect rect = grid()->visualRect(grid()->model()->index(row, 2));
-        return image.pixelColor(rect.right() - 3, rect.center().y());
-    }
-
     // An overdue task with a reminder, one due today, a completed one and a future one,
     // on 8 December 2026.
     void openFourTasks() {
-        QVERIFY(session->openShown({{"купить хлеб", at(2026, 12, 7), at(2026, 12, 10, 18, 0)},
-                                    {"позвонить", at(2026, 12, 8, 23, 59)},
-                                    {"отчёт", at(2026, 12, 7), {}, true},
-                                    {"в отпуск", at(2026, 12, 9)}}));
+        open({{"купить хлеб", at(2026, 12, 7), at(2026, 12, 10, 18, 0)},
+              {"позвонить", at(2026, 12, 8, 23, 59)},
+              {"отчёт", at(2026, 12, 7), {}, true},
+              {"в отпуск", at(2026, 12, 9)}});
     }
 
     // Which controls of every window the program creates are focusable and nameless.
@@ -108,9 +96,6 @@ private:
     }
 
 private slots:
-    void init() { session = std::make_unique<WindowSession>(at(2026, 12, 8, 14, 3, 58)); }
-    void cleanup() { session.reset(); }
-
     void gridCellsSpeakWhatTheyShow() {
         openFourTasks();
         QCOMPARE(nameOf(grid()), QStringLiteral("Задачи"));
@@ -158,7 +143,7 @@ private slots:
         QVERIFY(agree());
         // Completing the overdue task greys it and silences its reminder.
         table().setRecNo(1);
-        mainWindow()->Menu_CompletedClick();
+        part<QAction>("Menu_Completed")->trigger();
         QCOMPARE(rowDescription(0), QStringLiteral("Завершено"));
         QCOMPARE(cellName(0, 0), QStringLiteral("Нет напоминания"));
         QCOMPARE(cellName(0, 3), QStringLiteral("Завершено"));
@@ -171,16 +156,41 @@ private slots:
         QVERIFY(agree());
     }
 
+    // A task added through the editor leaves the reader's place: each cell it has read
+    // still reads its task, at that task's row, and the reader lands on the new task.
+    void readerKeepsItsPlaceWhenATaskIsAdded() {
+        openFourTasks();
+        table().setIndexFieldNames(QStringLiteral("Plan"));
+        QList<QAccessibleInterface*> read;
+        for (int row = 0; row < 4; ++row)
+            read << cell(row, 2);
+        whenModal([](QWidget*) {
+            typeText(editorWindow()->DBEdit1, QStringLiteral("забрать посылку"));
+            editorWindow()->Button_OK->click();
+        });
+        part<QPushButton>("Button_Add")->click();
+        const QStringList titles = {"в отпуск", "забрать посылку", "купить хлеб", "отчёт",
+                                    "позвонить"};
+        for (QAccessibleInterface* known : read) {
+            const QString title = known->text(QAccessible::Name);
+            QVERIFY2(titles.contains(title), qPrintable(title));
+            QCOMPARE(known->tableCellInterface()->rowIndex(), titles.indexOf(title));
+        }
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid()));
+        QCOMPARE(grid()->currentIndex().row(), 1);
+    }
+
     void popupMenuOpensFromTheKeyboardOnTheCurrentRow() {
         openFourTasks();
         grid()->setSelectedColumn(0);
-        QMenu* menu = mainWindow()->PopupMenu_Main;
+        auto* menu = part<QMenu>("PopupMenu_Main");
+        auto* completion = part<QAction>("Menu_Completed");
         auto opensOnRow = [&](int row, const QString& completedCaption) {
             const QRect rect = grid()->visualRect(grid()->model()->index(row, 0));
             const QPoint top = grid()->viewport()->mapToGlobal(rect.topLeft());
             const bool onRow = menu->isVisible() && menu->pos().y() >= top.y() &&
                                menu->pos().y() < top.y() + rect.height() &&
-                               mainWindow()->Menu_Completed->text() == completedCaption;
+                               completion->text() == completedCaption;
             menu->hide();
             return onRow;
         };
@@ -197,7 +207,7 @@ private slots:
         QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(0, 0), QPoint(5, 5));
         QApplication::sendEvent(grid(), &request);
         QVERIFY(opensOnRow(1, QStringLiteral("Завершаить")));
-        QCOMPARE(mainWindow()->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
+        QCOMPARE(part<QAction>("Menu_Remainder")->text(), QStringLiteral("Установить напоминание"));
     }
 
     void focusedCellIsFramedOnEveryRowColour() {
@@ -222,7 +232,7 @@ private slots:
         grid()->setSelectedColumn(2);
         for (int row = 0; row < 4; ++row)
             QVERIFY2(framed(row), qPrintable(QString::number(row)));
-        mainWindow()->Button_Add->setFocus();
+        part<QWidget>("Button_Add")->setFocus();
         for (int row = 0; row < 4; ++row)
             QVERIFY2(!framed(row), qPrintable(QString::number(row)));
     }
@@ -279,11 +289,10 @@ private slots:
     // In the command column the search comes after the exit group, and About last.
     void tabWalksTheCommandColumnInOrder() {
         openFourTasks();
-        Form_Main->CheckBox_In_Tray->setFocus();
-        for (QWidget* next :
-             QWidgetList{Form_Main->EditSearch, Form_Main->ButtonSearch, Form_Main->Button_About}) {
+        part<QWidget>("CheckBox_In_Tray")->setFocus();
+        for (const char* next : {"EditSearch", "ButtonSearch", "Button_About"}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), next);
+            QCOMPARE(QApplication::focusWidget(), part<QWidget>(next));
         }
     }
 
@@ -304,14 +313,15 @@ private slots:
 
     void controlsAreNamedByTheirLabels() {
         openFourTasks();
-        QCOMPARE(nameOf(mainWindow()->Button_Del_Completed), QStringLiteral("Удалить завершенные"));
+        QCOMPARE(nameOf(part<QWidget>("Button_Del_Completed")),
+                 QStringLiteral("Удалить завершенные"));
         // A caption's leading space is not read out, and stays on the button.
-        QCOMPARE(nameOf(mainWindow()->Button_Add), QStringLiteral("Добавить"));
-        QCOMPARE(mainWindow()->Button_Add->text(), QStringLiteral(" Добавить"));
-        QCOMPARE(nameOf(mainWindow()->Button_Exit), QStringLiteral("Выход"));
-        QCOMPARE(accessible(mainWindow()->Label_Now_Time)->text(QAccessible::Description),
+        QCOMPARE(nameOf(part<QWidget>("Button_Add")), QStringLiteral("Добавить"));
+        QCOMPARE(part<QPushButton>("Button_Add")->text(), QStringLiteral(" Добавить"));
+        QCOMPARE(nameOf(part<QWidget>("Button_Exit")), QStringLiteral("Выход"));
+        QCOMPARE(accessible(part<QWidget>("Label_Now_Time"))->text(QAccessible::Description),
                  QStringLiteral("Время"));
-        QCOMPARE(accessible(mainWindow()->Label_Now_Date)->text(QAccessible::Description),
+        QCOMPARE(accessible(part<QWidget>("Label_Now_Date"))->text(QAccessible::Description),
                  QStringLiteral("Дата"));
         QCOMPARE(nameOf(editorWindow()->DBEdit1), QStringLiteral("Задача"));
         QCOMPARE(nameOf(editorWindow()->DateTimePicker1), QStringLiteral("Дата"));
@@ -338,9 +348,6 @@ private slots:
         QCOMPARE(namelessControls(windows, focusable).size(), 1);
         delete stray;
     }
-
-private:
-    TTable& table() const { return session->table(); }
 };
 
 QTEST_MAIN(AccessibilityTest)

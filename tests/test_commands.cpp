@@ -1,19 +1,17 @@
 #include "ModalHelper.h"
 #include "WindowSession.h"
-#include "app/Instances.h"
 #include "editor/BoundEdits.h"
 #include "editor/TForm_Edit.h"
-#include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/DatePicker.h"
 #include "toolkit/MaskEdit.h"
 #include "toolkit/MessageBox.h"
-#include "toolkit/Timer.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QtTest>
 
@@ -26,38 +24,26 @@ struct EditorSeen {
     bool titleEnabled = false;
     bool reminderTicked = false;
     bool reminderBoxEnabled = false;
-    int height = 0;
+    bool reminderRowShown = false;
     QString hour;
     QString minute;
 };
 
 } // namespace
 
-class CommandsTest : public QObject {
+class CommandsTest : public WindowSuite {
     Q_OBJECT
-
-private:
-    std::unique_ptr<WindowSession> session;
-
-    void open(const QList<TaskRow>& rows) { QVERIFY(session->openShown(rows)); }
-
-    TempProgram& program() const { return session->program(); }
-    TaskGrid* grid() const { return mainWindow()->DBGrid_Main; }
-    TTable& table() const { return session->table(); }
-
-    QPoint cellCentre(int row, int column) const {
-        return grid()->visualRect(grid()->model()->index(row, column)).center();
-    }
 
     // Records what the editor shows, then closes it with the given button.
     void answerEditor(EditorSeen* seen, bool ok, const QString& title = QString()) {
         whenModal([=](QWidget* dialog) {
             seen->caption = dialog->windowTitle();
-            seen->watchOn = mainWindow()->Timer1->Enabled();
+            seen->watchOn = watchOn();
             seen->titleEnabled = editorWindow()->DBEdit1->isEnabled();
             seen->reminderTicked = editorWindow()->CheckBox_Reminder->isChecked();
             seen->reminderBoxEnabled = editorWindow()->CheckBox_Reminder->isEnabled();
-            seen->height = editorWindow()->Height();
+            seen->reminderRowShown = editorWindow()->DateTimePicker_Reminder->geometry().bottom() <
+                                     editorWindow()->height();
             seen->hour = editorWindow()->Edit_Hour->text();
             seen->minute = editorWindow()->Edit_Minute->text();
             if (!title.isNull()) {
@@ -68,24 +54,11 @@ private:
         });
     }
 
-    QStringList storedTitles() const {
-        QStringList titles;
-        for (const QVariant& value : program().column("Plan"))
-            titles << value.toString();
-        return titles;
-    }
-
     void press(int key, Qt::KeyboardModifiers modifiers = {}) {
         QTest::keyClick(grid(), Qt::Key(key), modifiers);
     }
 
 private slots:
-    void init() { session = std::make_unique<WindowSession>(at(2026, 12, 8, 14, 3, 58)); }
-
-    void cleanup() {
-        QVERIFY(!modalHelperFailed());
-        session.reset();
-    }
 
     void insertKeyAddsATask() {
         open({});
@@ -95,25 +68,25 @@ private slots:
         QCOMPARE(seen.caption, QStringLiteral("Добавить задачу"));
         QVERIFY(!seen.watchOn);
         QVERIFY(seen.titleEnabled && seen.reminderBoxEnabled && !seen.reminderTicked);
-        QCOMPARE(seen.height, 340);
+        QVERIFY(!seen.reminderRowShown);
         QCOMPARE(storedTitles(), QStringList({"Купить \"хлеб\"; молоко"}));
         QCOMPARE(program().column("Date"), QList<QVariant>({"2026-12-08 00:00:00"}));
         QCOMPARE(table().RecordCount(), 1);
-        QVERIFY(mainWindow()->Timer1->Enabled());
-        QVERIFY(mainWindow()->Button_Edit->isEnabled() &&
-                mainWindow()->Label_Del_Completed->isEnabled());
+        QVERIFY(watchOn());
+        QVERIFY(part<QWidget>("Button_Edit")->isEnabled() &&
+                part<QWidget>("Label_Del_Completed")->isEnabled());
     }
 
     void addThenCancelOnAnEmptyTable() {
         open({});
         EditorSeen seen;
         answerEditor(&seen, false, QStringLiteral("передумал"));
-        mainWindow()->Button_Add->click();
+        part<QPushButton>("Button_Add")->click();
         QCOMPARE(table().RecordCount(), 0);
         QCOMPARE(program().rowCount(), 0);
-        QVERIFY(mainWindow()->Timer1->Enabled());
-        QVERIFY(!mainWindow()->Button_Edit->isEnabled());
-        QVERIFY(!mainWindow()->Button_Delete->isEnabled());
+        QVERIFY(watchOn());
+        QVERIFY(!part<QWidget>("Button_Edit")->isEnabled());
+        QVERIFY(!part<QWidget>("Button_Delete")->isEnabled());
     }
 
     void editPresetsTheEditor() {
@@ -121,21 +94,20 @@ private slots:
               {"сделано", at(2026, 12, 1), {}, true}});
         EditorSeen seen;
         answerEditor(&seen, false);
-        mainWindow()->Button_Edit->click();
+        part<QPushButton>("Button_Edit")->click();
         QCOMPARE(seen.caption, QStringLiteral("Изменить задачу"));
-        QCOMPARE(seen.height, 380);
-        QVERIFY(seen.reminderTicked && seen.titleEnabled);
+        QVERIFY(seen.reminderRowShown && seen.reminderTicked && seen.titleEnabled);
         QCOMPARE(seen.hour, QStringLiteral("09"));
         QCOMPARE(seen.minute, QStringLiteral("05"));
 
         table().setRecNo(2);
         answerEditor(&seen, false);
-        mainWindow()->Menu_Edit->trigger();
+        part<QAction>("Menu_Edit")->trigger();
         QVERIFY(!seen.titleEnabled && !seen.reminderBoxEnabled && !seen.reminderTicked);
-        QCOMPARE(seen.height, 340);
+        QVERIFY(!seen.reminderRowShown);
         QVERIFY(!editorWindow()->DateTimePicker1->isEnabled() &&
                 !editorWindow()->DBMemo1->isEnabled());
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(watchOn());
     }
 
     void doubleClickOpensTheEditorOnTheRowUnderTheMouse() {
@@ -157,20 +129,20 @@ private slots:
         QCOMPARE(program().column("Completed"), QList<QVariant>({0}));
         QCOMPARE(program().column("Reminder"), QList<QVariant>({QVariant()}));
         QVERIFY(QApplication::activeModalWidget() == nullptr);
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(watchOn());
     }
 
     void doubleClickOnAnEmptyGridDoesNothing() {
         open({});
         QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(40, 10));
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(watchOn());
         QCOMPARE(pendingModalActions(), 0);
     }
 
     void deleteAsksFirst() {
         open({{"", at(2026, 12, 9)}, {"вторая", at(2026, 12, 10)}});
         MessageBox::setNextAnswer(MessageBox::Cancel);
-        mainWindow()->Button_Delete->click();
+        part<QPushButton>("Button_Delete")->click();
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown().first().caption, QStringLiteral("Удаление задачи"));
         QCOMPARE(MessageBox::shown().first().text,
@@ -178,7 +150,7 @@ private slots:
         QVERIFY(MessageBox::shown().first().question);
         QCOMPARE(program().rowCount(), 2);
         QVERIFY(grid()->hasFocus());
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(watchOn());
 
         table().setRecNo(2);
         press(Qt::Key_Delete);
@@ -187,11 +159,11 @@ private slots:
         QCOMPARE(storedTitles(), QStringList({""}));
         QCOMPARE(table().RecNo(), 1);
 
-        mainWindow()->Menu_Delete->trigger();
+        part<QAction>("Menu_Delete")->trigger();
         QCOMPARE(table().RecordCount(), 0);
-        QVERIFY(!mainWindow()->Button_Edit->isEnabled() &&
-                !mainWindow()->Label_Del_Completed->isEnabled());
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(!part<QWidget>("Button_Edit")->isEnabled() &&
+                !part<QWidget>("Label_Del_Completed")->isEnabled());
+        QVERIFY(watchOn());
     }
 
     void keysOnAnEmptyTable() {
@@ -222,66 +194,67 @@ private slots:
                 kept << QString::number(i);
         }
         open(rows);
-        QWidget* focused = mainWindow()->Button_Add;
+        QWidget* focused = part<QWidget>("Button_Add");
         focused->setFocus();
         press(Qt::Key_Delete, Qt::ShiftModifier); // the grid lacks the focus: nothing happens
         QCOMPARE(program().rowCount(), completed.size());
-        mainWindow()->Button_Del_Completed->click();
+        part<QPushButton>("Button_Del_Completed")->click();
         QCOMPARE(storedTitles(), kept);
         QCOMPARE(table().RecordCount(), kept.size());
         QCOMPARE(table().RecNo(), kept.isEmpty() ? -1 : int(kept.size()));
-        QCOMPARE(mainWindow()->Button_Del_Completed->isEnabled(), !kept.isEmpty());
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QCOMPARE(part<QWidget>("Button_Del_Completed")->isEnabled(), !kept.isEmpty());
+        QVERIFY(watchOn());
         QCOMPARE(QApplication::focusWidget(), focused);
     }
 
+    // The menu as its open step leaves it, on a completed task, on one without a reminder
+    // and on one with a reminder, then on an empty table.
     void popupMenuFollowsTheCurrentTask() {
         open({{"сделано", at(2026, 12, 9), {}, true},
               {"без напоминания", at(2026, 12, 9)},
               {"с напоминанием", at(2026, 12, 9), at(2026, 12, 9, 9, 5)}});
-        mainWindow()->PopupMenu_MainPopup();
-        QCOMPARE(mainWindow()->Menu_Completed->text(), QStringLiteral("Снять завершение"));
-        QVERIFY(!mainWindow()->Menu_Remainder->isVisible() &&
-                !mainWindow()->Menu_RemainderDelete->isVisible());
-        QVERIFY(mainWindow()->Menu_Edit->isEnabled() &&
-                mainWindow()->Menu_Del_Completed->isEnabled());
+        const auto item = [](const char* name) { return part<QAction>(name); };
+        QMenu* menu = openPopupMenu();
+        QCOMPARE(item("Menu_Completed")->text(), QStringLiteral("Снять завершение"));
+        QVERIFY(!item("Menu_Remainder")->isVisible() && !item("Menu_RemainderDelete")->isVisible());
+        QVERIFY(item("Menu_Edit")->isEnabled() && item("Menu_Del_Completed")->isEnabled());
 
         table().setRecNo(2);
-        mainWindow()->PopupMenu_MainPopup();
-        QCOMPARE(mainWindow()->Menu_Completed->text(), QStringLiteral("Завершаить"));
-        QCOMPARE(mainWindow()->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
-        QVERIFY(mainWindow()->Menu_Remainder->isVisible() &&
-                !mainWindow()->Menu_RemainderDelete->isVisible());
+        openPopupMenu();
+        QCOMPARE(item("Menu_Completed")->text(), QStringLiteral("Завершаить"));
+        QCOMPARE(item("Menu_Remainder")->text(), QStringLiteral("Установить напоминание"));
+        QVERIFY(item("Menu_Remainder")->isVisible() && !item("Menu_RemainderDelete")->isVisible());
 
         table().setRecNo(3);
-        mainWindow()->PopupMenu_MainPopup();
-        QCOMPARE(mainWindow()->Menu_Remainder->text(), QStringLiteral("Именить напоминание"));
-        QVERIFY(mainWindow()->Menu_RemainderDelete->isVisible());
+        openPopupMenu();
+        QCOMPARE(item("Menu_Remainder")->text(), QStringLiteral("Именить напоминание"));
+        QVERIFY(item("Menu_RemainderDelete")->isVisible());
 
-        mainWindow()->Menu_Completed->trigger(); // completing empties the reminder
-        mainWindow()->Menu_Completed->trigger(); // and taking it back does not restore it
-        mainWindow()->PopupMenu_MainPopup();
-        QCOMPARE(mainWindow()->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
+        item("Menu_Completed")->trigger(); // completing empties the reminder
+        item("Menu_Completed")->trigger(); // and taking it back does not restore it
+        openPopupMenu();
+        QCOMPARE(item("Menu_Remainder")->text(), QStringLiteral("Установить напоминание"));
         QCOMPARE(program().column("Reminder").last(), QVariant());
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(watchOn());
 
-        mainWindow()->Button_Del_Completed->click();
-        mainWindow()->Menu_Delete->trigger();
-        mainWindow()->Menu_Delete->trigger();
-        mainWindow()->PopupMenu_MainPopup();
-        QVERIFY(!mainWindow()->Menu_Edit->isEnabled() && !mainWindow()->Menu_Delete->isEnabled());
-        QVERIFY(!mainWindow()->Menu_Completed->isEnabled() &&
-                !mainWindow()->Menu_Del_Completed->isEnabled());
-        QVERIFY(!mainWindow()->Menu_Remainder->isVisible() && mainWindow()->Menu_Add->isEnabled());
+        menu->hide();
+        part<QPushButton>("Button_Del_Completed")->click();
+        item("Menu_Delete")->trigger();
+        item("Menu_Delete")->trigger();
+        openPopupMenu();
+        QVERIFY(!item("Menu_Edit")->isEnabled() && !item("Menu_Delete")->isEnabled());
+        QVERIFY(!item("Menu_Completed")->isEnabled() && !item("Menu_Del_Completed")->isEnabled());
+        QVERIFY(!item("Menu_Remainder")->isVisible() && item("Menu_Add")->isEnabled());
+        menu->hide();
     }
 
     void refusedDeletesKeepTheTasks() {
         open({{"задача", at(2026, 12, 9), {}, true}, {"ещё одна", at(2026, 12, 9), {}, true}});
-        session->module().Connection.setBusyTimeout(50);
+        dataModule()->Connection.setBusyTimeout(50);
         {
             const ForeignLock lock(program().databasePath());
-            mainWindow()->Button_Delete->click();
-            mainWindow()->Button_Del_Completed->click();
+            part<QPushButton>("Button_Delete")->click();
+            part<QPushButton>("Button_Del_Completed")->click();
         }
         // The question, then the database's refusal of each command.
         QCOMPARE(MessageBox::shown().size(), 3);
@@ -289,8 +262,8 @@ private slots:
         QVERIFY(MessageBox::shown().at(2).text.contains("lock"));
         QCOMPARE(table().RecordCount(), 2);
         QCOMPARE(program().rowCount(), 2);
-        QVERIFY(mainWindow()->Timer1->Enabled());
-        QVERIFY(mainWindow()->Button_Del_Completed->isEnabled());
+        QVERIFY(watchOn());
+        QVERIFY(part<QWidget>("Button_Del_Completed")->isEnabled());
     }
 };
 

@@ -7,7 +7,6 @@
 #include "app/Startup.h"
 #include "editor/BoundEdits.h"
 #include "editor/TForm_Edit.h"
-#include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "store/Schema.h"
 #include "store/TDataModule_Main.h"
@@ -265,7 +264,7 @@ private:
             typeText(Form_Edit->DBEdit1, title);
             Form_Edit->Button_OK->click();
         });
-        QTest::keyClick(Form_Main->DBGrid_Main, Qt::Key_Insert);
+        QTest::keyClick(grid(), Qt::Key_Insert);
     }
 
     // Start-up as the program runs it, on the temporary program folder.
@@ -328,19 +327,11 @@ private slots:
                 QCOMPARE(titlesIn(readCopyAlone(database())).size(), added + 1);
                 QCOMPARE(filesBeside(database()), QStringList());
             }
+            part<QCheckBox>("CheckBox_In_Tray")->setChecked(false);
             const std::function<void()> ways[] = {
-                [] {
-                    Form_Main->CheckBox_In_Tray->setChecked(false);
-                    Form_Main->close();
-                },
-                [] {
-                    Form_Main->CheckBox_In_Tray->setChecked(false);
-                    Form_Main->Button_Exit->click();
-                },
-                [] {
-                    Form_Main->CheckBox_In_Tray->setChecked(false);
-                    Form_Main->Menu_Exit->trigger();
-                },
+                [] { Form_Main->close(); },
+                [] { part<QPushButton>("Button_Exit")->click(); },
+                [] { part<QAction>("Menu_Exit")->trigger(); },
             };
             QVERIFY(endsProgram(ways[way]));
         }
@@ -467,8 +458,8 @@ private slots:
             QVERIFY(Form_Edit->isVisible()); // the typed task is still there to store
             Form_Edit->Button_CancelClick();
         }
-        Form_Main->DBGrid_Main->setFocus();
-        Form_Main->Menu_Completed->trigger();
+        grid()->setFocus();
+        part<QAction>("Menu_Completed")->trigger();
         QTRY_COMPARE(MessageBox::shown().size(), 3);
         QCOMPARE(DataModule_Main->Table_Main.Fields(F_Completed).AsBoolean(), false);
         QCOMPARE(titlesIn(readFile(path)), QStringList{"до заполнения"});

@@ -1,12 +1,9 @@
 #include "ModalHelper.h"
 #include "WindowSession.h"
 #include "about/AboutParts.h"
-#include "main_window/TForm_Main.h"
-#include "reminders/ReminderWatch.h"
 #include "reminders/TForm_Remainder.h"
 #include "toolkit/MaskEdit.h"
 #include "toolkit/MessageBox.h"
-#include "toolkit/Timer.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -22,7 +19,7 @@
 
 namespace {
 
-const QDateTime Now = at(2026, 12, 8, 14, 3, 58);
+const QDateTime Now = fixedNow();
 const QString Service = QStringLiteral("org.freedesktop.Notifications");
 const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 
@@ -85,10 +82,6 @@ public:
     }
 };
 
-void tick() {
-    mainWindow()->Watch->Timer1Timer();
-}
-
 // One showing of the dialog: the steps run once the service has its notice, then the frame
 // closes the dialog unless the steps closed it.
 void inDialog(const std::function<void()>& steps) {
@@ -129,7 +122,7 @@ private slots:
     }
 
     void init() {
-        session = std::make_unique<WindowSession>(Now);
+        session = std::make_unique<WindowSession>();
         service = std::make_unique<NotificationService>();
         QVERIFY(serviceBus.registerVirtualObject(Path, service.get()));
         QVERIFY(serviceBus.registerService(Service));
@@ -215,7 +208,7 @@ private slots:
                 bus->pause();
             inDialog([&shown] { shown = true; });
             QVERIFY(shown);
-            QVERIFY(mainWindow()->Timer1->Enabled());
+            QVERIFY(watchOn());
         }
         QVERIFY(MessageBox::shown().isEmpty());
         bus->resume();

@@ -1,10 +1,8 @@
 #include "LiteralWalk.h"
 #include "ModalHelper.h"
 #include "WindowSession.h"
-#include "app/Instances.h"
 #include "editor/BoundEdits.h"
 #include "editor/TForm_Edit.h"
-#include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "reminders/ReminderWatch.h"
 #include "reminders/TForm_Remainder.h"
@@ -13,7 +11,6 @@
 #include "toolkit/DatePicker.h"
 #include "toolkit/MaskEdit.h"
 #include "toolkit/MessageBox.h"
-#include "toolkit/Timer.h"
 #include "toolkit/UpDown.h"
 
 #include <QAction>
@@ -22,6 +19,7 @@
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -33,11 +31,7 @@
 
 namespace {
 
-const QDateTime Now = at(2026, 12, 8, 14, 3, 58);
-
-void tick() {
-    mainWindow()->Watch->Timer1Timer();
-}
+const QDateTime Now = fixedNow();
 
 // What a showing of the reminder dialog showed.
 struct Seen {
@@ -58,9 +52,9 @@ Seen look() {
             dialog->Edit_Plan->text(),
             dialog->Memo_Comment->toPlainText(),
             table().RecNo(),
-            mainWindow()->DBGrid_Main->currentIndex().row() + 1,
+            grid()->currentIndex().row() + 1,
             mainWindow()->isVisible(),
-            mainWindow()->Timer1->Enabled(),
+            watchOn(),
             dialog->choice(),
             dialog->ComboBox_Ed_Izm->isVisible() || dialog->Edit_Time->isVisible() ||
                 dialog->UpDown_Time->isVisible()};
@@ -92,11 +86,17 @@ void answerInTurn(const QList<Answer>& answers, QList<Seen>* seen) {
     });
 }
 
+// One tick, the dialogs it shows answered in turn; what each showed.
+QList<Seen> tickAnswering(const QList<Answer>& answers) {
+    QList<Seen> seen;
+    answerInTurn(answers, &seen);
+    tick();
+    return seen;
+}
+
 // A tick at which no dialog should turn up: one that does anyway is recorded and closed.
 QList<Seen> tickShowingNothing() {
-    QList<Seen> seen;
-    answerInTurn({[] { reminderWindow()->close(); }}, &seen);
-    tick();
+    const QList<Seen> seen = tickAnswering({[] { reminderWindow()->close(); }});
     dropModalActions();
     return seen;
 }
@@ -104,10 +104,7 @@ QList<Seen> tickShowingNothing() {
 // Runs steps inside one showing of the dialog on the due task, then closes it through the
 // frame unless the steps closed it.
 void inDialog(const Answer& steps) {
-    QList<Seen> seen;
-    answerInTurn({steps}, &seen);
-    tick();
-    QCOMPARE(seen.size(), 1);
+    QCOMPARE(tickAnswering({steps}).size(), 1);
 }
 
 void choose(int choice) {
@@ -165,40 +162,41 @@ Answer closeFrame() {
 
 } // namespace
 
-class RemindersTest : public QObject {
+class RemindersTest : public WindowSuite {
     Q_OBJECT
-
-private:
-    std::unique_ptr<WindowSession> session;
-
-    TempProgram& program() const { return session->program(); }
 
     // The windows shown on the rows while nothing is due yet, then the clock at Now: the
     // test drives every tick itself.
     void open(const QList<TaskRow>& rows) {
         Clock::setFixed(at(2000, 1, 1));
-        QVERIFY(session->openShown(rows));
+        session->openShown(rows);
         Clock::setFixed(Now);
     }
 
     QList<QVariant> stored(const char* field) const { return program().column(field); }
 
 private slots:
-    void init() { session = std::make_unique<WindowSession>(Now); }
-
-    void cleanup() {
-        QVERIFY(!modalHelperFailed());
-        session.reset();
+    // The watch runs again once the last of its pauses has ended, whichever ends first.
+    void pausesHoldTheWatchUntilTheLastEnds() {
+        open({});
+        auto first = std::make_unique<ReminderWatch::Pause>(watch());
+        {
+            const ReminderWatch::Pause second(watch());
+            QVERIFY(!watchOn());
+        }
+        QVERIFY(!watchOn());
+        first.reset();
+        QVERIFY(watchOn());
     }
 
     void nothingDueLeavesTheCursorAndTheViewsAlone() {
         open({});
         QCOMPARE(tickShowingNothing().size(), 0);
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(watchOn());
         QCOMPARE(table().RecNo(), -1);
         session.reset();
 
-        session = std::make_unique<WindowSession>(Now);
+        session = std::make_unique<WindowSession>();
         open({{"завтра", at(2026, 12, 9), Now.addSecs(1)},
               {"сделано", at(2026, 12, 1), Now.addDays(-1), true},
               {"без напоминания", at(2026, 12, 1)}});
@@ -207,7 +205,7 @@ private slots:
         QCOMPARE(tickShowingNothing().size(), 0);
         QCOMPARE(moves.count(), 0);
         QCOMPARE(table().RecNo(), 2);
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(watchOn());
         // The completed task keeps its reminder.
         QCOMPARE(stored("Reminder").at(1), QVariant("2026-12-07 14:03:58"));
     }
@@ -220,9 +218,7 @@ private slots:
               {"через секунду", at(2026, 12, 8), Now.addSecs(1)},
               {"без напоминания", at(2026, 12, 8)}});
         table().setRecNo(4);
-        QList<Seen> seen;
-        answerInTurn({closeFrame()}, &seen);
-        tick();
+        const QList<Seen> seen = tickAnswering({closeFrame()});
         QCOMPARE(seen.size(), 1);
         QCOMPARE(seen[0].caption, QStringLiteral("08.12.2026 14:03"));
         QCOMPARE(seen[0].plan, QStringLiteral("ровно сейчас"));
@@ -231,7 +227,7 @@ private slots:
         QCOMPARE(seen[0].gridRow, 2);
         QVERIFY(!seen[0].watchOn);
         QCOMPARE(table().RecNo(), 4);
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(watchOn());
         QCOMPARE(stored("Reminder").at(0), QVariant("2026-12-07 14:03:58"));
     }
 
@@ -247,7 +243,7 @@ private slots:
         }
         table().Refresh();
         QCOMPARE(tickShowingNothing().size(), 0);
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(watchOn());
         QCOMPARE(MessageBox::shown().size(), 0);
         QCOMPARE(stored("Reminder"), QList<QVariant>({"вчера"}));
     }
@@ -262,9 +258,7 @@ private slots:
         table().setIndexFieldNames("Plan");
         table().setRecNo(3); // "в"
         mainWindow()->hide();
-        QList<Seen> seen;
-        answerInTurn({stop(), stop(), stop()}, &seen);
-        tick();
+        const QList<Seen> seen = tickAnswering({stop(), stop(), stop()});
         QCOMPARE(plans(seen), QStringList({"а", "б", "в"}));
         for (const Seen& one : seen) {
             QVERIFY(one.mainVisible);
@@ -273,7 +267,7 @@ private slots:
         }
         QCOMPARE(table().RecNo(), 3);
         QCOMPARE(table().Fields(F_Plan).AsString(), QStringLiteral("в"));
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(watchOn());
         QCOMPARE(stored("Reminder"),
                  QList<QVariant>({QVariant(), QVariant(), "2026-12-08 14:04:58", QVariant()}));
     }
@@ -284,19 +278,12 @@ private slots:
         open({{"уже пройдена", at(2026, 12, 8), Now.addSecs(30)},
               {"первая", at(2026, 12, 8), Now},
               {"дальше", at(2026, 12, 8), Now.addSecs(60)}});
-        QList<Seen> seen;
-        answerInTurn({[] {
-                          Clock::advance(60 * 1000);
-                          pressOk();
-                      },
-                      stop()},
-                     &seen);
-        tick();
-        QCOMPARE(plans(seen), QStringList({"первая", "дальше"}));
-        seen.clear();
-        answerInTurn({stop()}, &seen);
-        tick();
-        QCOMPARE(plans(seen), QStringList({"уже пройдена"}));
+        const Answer laterOk = [] {
+            Clock::advance(60 * 1000);
+            pressOk();
+        };
+        QCOMPARE(plans(tickAnswering({laterOk, stop()})), QStringList({"первая", "дальше"}));
+        QCOMPARE(plans(tickAnswering({stop()})), QStringList({"уже пройдена"}));
     }
 
     // Positions are fixed when the walk starts: a postponed task that moves down in the
@@ -305,34 +292,21 @@ private slots:
         open({{"раньше", at(2026, 12, 8), Now.addSecs(-120)},
               {"позже", at(2026, 12, 8), Now.addSecs(-60)}});
         table().setIndexFieldNames("Reminder");
-        QList<Seen> seen;
-        answerInTurn({postpone(0, "5")}, &seen);
-        tick();
-        QCOMPARE(plans(seen), QStringList({"раньше"}));
-        seen.clear();
-        answerInTurn({stop()}, &seen);
-        tick();
-        QCOMPARE(plans(seen), QStringList({"позже"}));
+        QCOMPARE(plans(tickAnswering({postpone(0, "5")})), QStringList({"раньше"}));
+        QCOMPARE(plans(tickAnswering({stop()})), QStringList({"позже"}));
         QCOMPARE(stored("Reminder"), QList<QVariant>({"2026-12-08 14:08:00", QVariant()}));
     }
 
     void postponedMoments_data() {
-        QTest::addColumn<QDateTime>("now");
-        QTest::addColumn<int>("unit");
-        QTest::addColumn<QString>("amount");
-        QTest::addColumn<QString>("reminder");
-        QTest::addRow("5 min at 14:03:58") << Now << 0 << "5"
-                                           << "2026-12-08 14:08:00";
-        QTest::addRow("1 min at 14:59:30") << at(2026, 12, 8, 14, 59, 30) << 0 << "1"
-                                           << "2026-12-08 15:00:00";
-        QTest::addRow("1 min at 14:03:59") << at(2026, 12, 8, 14, 3, 59) << 0 << "1"
-                                           << "2026-12-08 14:04:00";
-        QTest::addRow("23 h") << Now << 1 << "23"
-                              << "2026-12-09 13:03:00";
-        QTest::addRow("365 days") << Now << 2 << "365"
-                                  << "2027-12-08 14:03:00";
-        QTest::addRow("2 days over a month end") << at(2026, 12, 30, 23, 59, 59) << 2 << "2"
-                                                 << "2027-01-01 23:59:00";
+        dataTable<QDateTime, int, QString, QString>(
+            {"now", "unit", "amount", "reminder"},
+            {{"5 min at 14:03:58", Now, 0, "5", "2026-12-08 14:08:00"},
+             {"1 min at 14:59:30", at(2026, 12, 8, 14, 59, 30), 0, "1", "2026-12-08 15:00:00"},
+             {"1 min at 14:03:59", at(2026, 12, 8, 14, 3, 59), 0, "1", "2026-12-08 14:04:00"},
+             {"23 h", Now, 1, "23", "2026-12-09 13:03:00"},
+             {"365 days", Now, 2, "365", "2027-12-08 14:03:00"},
+             {"2 days over a month end", at(2026, 12, 30, 23, 59, 59), 2, "2",
+              "2027-01-01 23:59:00"}});
     }
 
     // The base moment is the minute begun when OK is pressed; the task's other fields stay.
@@ -349,18 +323,15 @@ private slots:
         QCOMPARE(stored("Completed"), QList<QVariant>({qint64(0)}));
         QCOMPARE(stored("Plan"), QList<QVariant>({"задача"}));
         QCOMPARE(stored("Comments"), QList<QVariant>({"текст"}));
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(mainWindow()->DBGrid_Main));
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid()));
+        QVERIFY(watchOn());
     }
 
     // "Прекратить" empties the reminder; "Завершить" completes the task and empties it in
     // one posted change. Both stay so in the file.
     void stopAndComplete() {
         open({{"стоп", at(2026, 12, 8), Now}, {"готово", at(2026, 12, 8), Now}});
-        QList<Seen> seen;
-        answerInTurn({stop(), complete()}, &seen);
-        tick();
-        QCOMPARE(plans(seen), QStringList({"стоп", "готово"}));
+        QCOMPARE(plans(tickAnswering({stop(), complete()})), QStringList({"стоп", "готово"}));
         QCOMPARE(stored("Reminder"), QList<QVariant>({QVariant(), QVariant()}));
         QCOMPARE(stored("Completed"), QList<QVariant>({qint64(0), qint64(1)}));
         QCOMPARE(tickShowingNothing().size(), 0);
@@ -374,10 +345,8 @@ private slots:
               {"готово", at(2026, 12, 8), Now}});
         QVERIFY(program().exec("UPDATE Plans SET Date = 'garbage', Completed = 'нет'"));
         table().Refresh();
-        QList<Seen> seen;
-        answerInTurn({stop(), postpone(0, "5"), complete()}, &seen);
-        tick();
-        QCOMPARE(plans(seen), QStringList({"стоп", "отложить", "готово"}));
+        QCOMPARE(plans(tickAnswering({stop(), postpone(0, "5"), complete()})),
+                 QStringList({"стоп", "отложить", "готово"}));
         QCOMPARE(stored("Reminder"),
                  QList<QVariant>({QVariant(), "2026-12-08 14:08:00", QVariant()}));
         QCOMPARE(stored("Date"), QList<QVariant>(3, "garbage"));
@@ -385,23 +354,13 @@ private slots:
     }
 
     void amountField_data() {
-        QTest::addColumn<int>("unit");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("text");
-        QTest::addRow("75 min") << 0 << "75"
-                                << "59";
-        QTest::addRow("30 h") << 1 << "30"
-                              << "23";
-        QTest::addRow("999 days") << 2 << "999"
-                                  << "365";
-        QTest::addRow("one digit") << 0 << "7"
-                                   << "7 ";
-        QTest::addRow("emptied min") << 0 << ""
-                                     << "00";
-        QTest::addRow("emptied days") << 2 << ""
-                                      << "000";
-        QTest::addRow("23 h") << 1 << "23"
-                              << "23";
+        dataTable<int, QString, QString>({"unit", "keys", "text"}, {{"75 min", 0, "75", "59"},
+                                                                    {"30 h", 1, "30", "23"},
+                                                                    {"999 days", 2, "999", "365"},
+                                                                    {"one digit", 0, "7", "7 "},
+                                                                    {"emptied min", 0, "", "00"},
+                                                                    {"emptied days", 2, "", "000"},
+                                                                    {"23 h", 1, "23", "23"}});
     }
 
     void amountField() {
@@ -430,7 +389,7 @@ private slots:
         QStringList selected;
         auto arrow = [&](bool up) {
             UpDown* spin = reminderWindow()->UpDown_Time;
-            QTest::mouseClick(up ? spin->upButton() : spin->downButton(), Qt::LeftButton);
+            QTest::mouseClick(arrowOf(spin, up), Qt::LeftButton);
             texts << reminderWindow()->Edit_Time->text();
             selected << reminderWindow()->Edit_Time->selectedText();
         };
@@ -451,7 +410,6 @@ private slots:
         QCOMPARE(texts, QStringList({"000", "001", "365", "365", "00", "23", "23"}));
         QCOMPARE(selected, QStringList({"000", "001", "365", "365", "23", "23"}));
         QCOMPARE(reminderWindow()->UpDown_Time->Position(), 23);
-        QCOMPARE(reminderWindow()->UpDown_Time->Max(), 23);
     }
 
     // With the unit typed over, no unit is selected: the amount is left as typed, and OK
@@ -472,10 +430,7 @@ private slots:
         });
         QCOMPARE(amount, QStringLiteral("99"));
         QCOMPARE(stored("Reminder"), QList<QVariant>({"2026-12-08 14:03:58"}));
-        QList<Seen> seen;
-        answerInTurn({stop()}, &seen);
-        tick();
-        QCOMPARE(seen.size(), 1);
+        QCOMPARE(tickAnswering({stop()}).size(), 1);
     }
 
     // The unit, the amount and the spin position stay from one showing to the next; the
@@ -517,7 +472,7 @@ private slots:
         QVERIFY(openAfterEscape);
         QCOMPARE(stored("Completed"), QList<QVariant>({qint64(0)}));
         QCOMPARE(stored("Reminder"), QList<QVariant>({"2026-12-08 14:03:58"}));
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(watchOn());
         inDialog([] { QTest::keyClick(reminderWindow()->Edit_Plan, Qt::Key_Return); });
         QCOMPARE(stored("Reminder"), QList<QVariant>({QVariant()}));
     }
@@ -548,7 +503,7 @@ private slots:
     // open with the choice, and nothing half-written stays for a later cursor move to store.
     void refusedAnswerLeavesNothingBehind() {
         open({{"задача", at(2026, 12, 8), Now}, {"другая", at(2026, 12, 9)}});
-        session->module().Connection.setBusyTimeout(50);
+        dataModule()->Connection.setBusyTimeout(50);
         QString report;
         int choiceAfter = -1;
         bool openAfter = false;
@@ -578,7 +533,7 @@ private slots:
     // stays on and fires once the file is free again.
     void failingTickNeverStopsTheWatch() {
         open({{"правится", at(2026, 12, 9)}, {"задача", at(2026, 12, 8), Now}});
-        session->module().Connection.setBusyTimeout(50);
+        dataModule()->Connection.setBusyTimeout(50);
         table().setRecNo(1);
         table().Edit();
         table().Fields(F_Plan).setAsString("правлено");
@@ -586,15 +541,12 @@ private slots:
             const ForeignLock lock(program().databasePath());
             for (int i = 0; i < 3; ++i) {
                 tick();
-                QVERIFY(mainWindow()->Timer1->Enabled());
+                QVERIFY(watchOn());
             }
         }
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY(MessageBox::shown().first().text.contains("locked"));
-        QList<Seen> seen;
-        answerInTurn({stop()}, &seen);
-        tick();
-        QCOMPARE(plans(seen), QStringList({"задача"}));
+        QCOMPARE(plans(tickAnswering({stop()})), QStringList({"задача"}));
         QCOMPARE(stored("Plan"), QList<QVariant>({"правлено", "задача"}));
         QCOMPARE(MessageBox::shown().size(), 1);
     }
@@ -604,7 +556,7 @@ private slots:
         open({{"сегодня", at(2026, 12, 8)}});
         Clock::setFixed(at(2026, 12, 8, 23, 59, 59));
         tick(); // the first tick after opening has seen the date of Now
-        QSignalSpy days(mainWindow()->Watch, &ReminderWatch::dayChanged);
+        QSignalSpy days(&watch(), &ReminderWatch::dayChanged);
         tick();
         QCOMPARE(days.count(), 0);
         int paints = 0;
@@ -618,26 +570,29 @@ private slots:
             }
         } counter(&paints);
         QCoreApplication::processEvents();
-        mainWindow()->DBGrid_Main->viewport()->installEventFilter(&counter);
+        grid()->viewport()->installEventFilter(&counter);
         Clock::setFixed(at(2026, 12, 9, 0, 0, 0));
         tick();
         QCOMPARE(days.count(), 1);
         QTRY_VERIFY(paints > 0);
-        mainWindow()->DBGrid_Main->viewport()->removeEventFilter(&counter);
+        grid()->viewport()->removeEventFilter(&counter);
     }
 
     void setReminderCommand() {
         open({{"без напоминания", at(2026, 12, 8), {}, false, "описание"}});
-        mainWindow()->PopupMenu_MainPopup();
-        QCOMPARE(mainWindow()->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
+        openPopupMenu()->hide();
+        QAction* command = part<QAction>("Menu_Remainder");
+        QCOMPARE(command->text(), QStringLiteral("Установить напоминание"));
         QStringList seen;
         QStringList messages;
-        bool watchOn = true;
+        bool watchWasOn = true;
         whenModal([&](QWidget* dialog) {
-            seen << dialog->windowTitle() << QString::number(editorWindow()->Height())
+            seen << dialog->windowTitle()
                  << editorWindow()->DateTimePicker_Reminder->date().toString(Qt::ISODate)
                  << editorWindow()->Edit_Hour->text() + ":" + editorWindow()->Edit_Minute->text();
-            watchOn = mainWindow()->Timer1->Enabled();
+            watchWasOn = watchOn();
+            // The reminder row is in view.
+            QVERIFY(editorWindow()->Edit_Hour->geometry().bottom() < editorWindow()->height());
             QVERIFY(!editorWindow()->DBEdit1->isEnabled() &&
                     !editorWindow()->DBMemo1->isEnabled() &&
                     !editorWindow()->DateTimePicker1->isEnabled());
@@ -650,22 +605,22 @@ private slots:
             QTest::keyClicks(editorWindow()->Edit_Minute, "30");
             editorWindow()->Button_OK->click();
         });
-        mainWindow()->Menu_Remainder->trigger();
-        QCOMPARE(seen, QStringList({"Установить напоминание", "380", "2026-12-08", "14:03"}));
-        QVERIFY(!watchOn);
+        command->trigger();
+        QCOMPARE(seen, QStringList({"Установить напоминание", "2026-12-08", "14:03"}));
+        QVERIFY(!watchWasOn);
         QCOMPARE(messages, QStringList({"Время напоминания! / Время напоминания уже прошло!"}));
         QCOMPARE(stored("Reminder"), QList<QVariant>({"2026-12-08 14:30:00"}));
         QCOMPARE(stored("Comments"), QList<QVariant>({"описание"}));
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(watchOn());
         QVERIFY(!editorWindow()->isVisible());
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(mainWindow()->DBGrid_Main));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid()));
     }
 
     void changeAndClearReminderCommands() {
         open({{"с напоминанием", at(2026, 12, 1), at(2026, 12, 20, 9, 5), false, "описание"}});
-        mainWindow()->PopupMenu_MainPopup();
-        QCOMPARE(mainWindow()->Menu_Remainder->text(), QStringLiteral("Именить напоминание"));
-        QVERIFY(mainWindow()->Menu_RemainderDelete->isVisible());
+        openPopupMenu()->hide();
+        QCOMPARE(part<QAction>("Menu_Remainder")->text(), QStringLiteral("Именить напоминание"));
+        QVERIFY(part<QAction>("Menu_RemainderDelete")->isVisible());
         QStringList seen;
         whenModal([&](QWidget* dialog) {
             seen << dialog->windowTitle()
@@ -674,29 +629,29 @@ private slots:
                  << editorWindow()->DateTimePicker1->date().toString(Qt::ISODate);
             editorWindow()->Button_Cancel->click();
         });
-        mainWindow()->Menu_Remainder->trigger();
+        part<QAction>("Menu_Remainder")->trigger();
         QCOMPARE(seen, QStringList({"Изменить напоминание", "2026-12-20", "09:05", "2026-12-01"}));
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(watchOn());
 
-        mainWindow()->Menu_RemainderDelete->trigger();
+        part<QAction>("Menu_RemainderDelete")->trigger();
         QCOMPARE(MessageBox::shown().size(), 0);
         QCOMPARE(stored("Reminder"), QList<QVariant>({QVariant()}));
         QCOMPARE(stored("Plan"), QList<QVariant>({"с напоминанием"}));
         QCOMPARE(stored("Date"), QList<QVariant>({"2026-12-01 00:00:00"}));
         QCOMPARE(stored("Comments"), QList<QVariant>({"описание"}));
         QCOMPARE(stored("Completed"), QList<QVariant>({qint64(0)}));
-        QVERIFY(mainWindow()->Timer1->Enabled());
-        mainWindow()->PopupMenu_MainPopup();
-        QCOMPARE(mainWindow()->Menu_Remainder->text(), QStringLiteral("Установить напоминание"));
+        QVERIFY(watchOn());
+        openPopupMenu()->hide();
+        QCOMPARE(part<QAction>("Menu_Remainder")->text(), QStringLiteral("Установить напоминание"));
     }
 
     // A refused clear is reported and leaves no pending change behind.
     void refusedClearKeepsTheReminder() {
         open({{"задача", at(2026, 12, 8), at(2026, 12, 9, 9, 5)}, {"другая", at(2026, 12, 9)}});
-        session->module().Connection.setBusyTimeout(50);
+        dataModule()->Connection.setBusyTimeout(50);
         {
             const ForeignLock lock(program().databasePath());
-            mainWindow()->Menu_RemainderDelete->trigger();
+            part<QAction>("Menu_RemainderDelete")->trigger();
         }
         QVERIFY(lastMessage().contains("locked"));
         QCOMPARE(table().state(), TTable::Browse);
@@ -729,7 +684,7 @@ private slots:
         };
         auto run = [&](const std::function<void()>& walk) {
             session.reset(); // one owner of the windows at a time
-            session = std::make_unique<WindowSession>(Now);
+            session = std::make_unique<WindowSession>();
             open(rows);
             table().setIndexFieldNames("Date");
             table().setRecNo(4);
@@ -741,7 +696,7 @@ private slots:
             outcome.completed = stored("Completed");
             return outcome;
         };
-        const Outcome literal = run([] { literalWalk(table(), *mainWindow()->Watch); });
+        const Outcome literal = run([] { literalWalk(table(), watch()); });
         const Outcome watch = run(tick);
         QCOMPARE(plans(literal.seen), QStringList({"п2", "п3", "п1", "п6", "п7"}));
         QCOMPARE(plans(watch.seen), plans(literal.seen));
@@ -776,7 +731,7 @@ private slots:
                 editorWindow()->Button_OK->click();
             });
             QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(mainWindow()));
-            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(mainWindow()->DBGrid_Main));
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid()));
             QTest::keyClick(mainWindow()->windowHandle(), Qt::Key_Insert);
         }
         QCOMPARE(stored("Plan"), QList<QVariant>({"первая", "вторая"}));

@@ -1,15 +1,11 @@
 #include "LiteralSearch.h"
+#include "ModalHelper.h"
 #include "WindowSession.h"
-#include "app/Instances.h"
 #include "app/Startup.h"
-#include "editor/TForm_Edit.h"
-#include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
-#include "reminders/ReminderWatch.h"
 #include "settings/Settings.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/MessageBox.h"
-#include "toolkit/Timer.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -29,27 +25,14 @@ const QDateTime Day = at(2026, 12, 9);
 const QStringList tenTitles = {"хлеб", "Купить МОЛОКО", "сыр",  "чай",         "молоко 2",
                                "кофе", "сахар",         "соль", "ещё молоко!", "масло"};
 
-// Types text key by key, Cyrillic included.
-void type(QWidget* widget, const QString& text) {
-    for (QChar character : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(character),
-                            Qt::NoModifier);
-}
-
 } // namespace
 
-class SearchTest : public QObject {
+class SearchTest : public WindowSuite {
     Q_OBJECT
 
-private:
-    std::unique_ptr<WindowSession> session;
-
-    TTable& table() const { return session->table(); }
-    QLineEdit* box() const { return mainWindow()->EditSearch; }
-    QPushButton* button() const { return mainWindow()->ButtonSearch; }
-    const Timer* watch() const { return mainWindow()->Timer1; }
-
-    void open(const QList<TaskRow>& rows) { QVERIFY(session->openShown(rows)); }
+    static QLineEdit* box() { return part<QLineEdit>("EditSearch"); }
+    static QPushButton* button() { return part<QPushButton>("ButtonSearch"); }
+    static QCheckBox* inTray() { return part<QCheckBox>("CheckBox_In_Tray"); }
 
     // Types text over the box's content and presses Enter there.
     void searchFromTheBox(const QString& text) {
@@ -61,12 +44,10 @@ private:
     void clickFind() { QTest::mouseClick(button(), Qt::LeftButton); }
 
 private slots:
-    void init() { session = std::make_unique<WindowSession>(at(2026, 12, 8, 14, 3, 58)); }
-    void cleanup() { session.reset(); }
 
     void captionsAndHints() {
         open({});
-        QCOMPARE(mainWindow()->GroupBoxSearch->title(), QStringLiteral("Поиск задачи"));
+        QCOMPARE(part<QGroupBox>("GroupBoxSearch")->title(), QStringLiteral("Поиск задачи"));
         QCOMPARE(box()->toolTip(), QStringLiteral("Введите текст для поиска задачи"));
         QCOMPARE(box()->text(), QString());
         QCOMPARE(button()->text(), QStringLiteral("Найти"));
@@ -75,26 +56,24 @@ private slots:
     }
 
     // Enter searches from the box and the button only; elsewhere (the grid, a check box)
-    // it leaves the cursor, the watch and the restart flag alone.
+    // it leaves the cursor and the restart flag alone.
     void enterSearchesFromTheBoxOrTheButtonOnly() {
         open(titled(tenTitles, Day));
         box()->setText(QStringLiteral("молоко"));
-        mainWindow()->Watch->pause();
-        mainWindow()->DBGrid_Main->setFocus();
-        QTest::keyClick(mainWindow()->DBGrid_Main, Qt::Key_Return);
-        mainWindow()->CheckBox_In_Tray->setFocus();
-        QTest::keyClick(mainWindow()->CheckBox_In_Tray, Qt::Key_Return);
+        grid()->setFocus();
+        QTest::keyClick(grid(), Qt::Key_Return);
+        inTray()->setFocus();
+        QTest::keyClick(inTray(), Qt::Key_Return);
         QCOMPARE(table().RecNo(), 1);
-        QVERIFY(!watch()->Enabled());
-        QVERIFY(mainWindow()->CheckBox_In_Tray->isChecked());
+        QVERIFY(inTray()->isChecked());
 
         box()->setFocus();
         QTest::keyClick(box(), Qt::Key_Return);
         QCOMPARE(table().RecNo(), 2);
-        QVERIFY(watch()->Enabled());
-        QVERIFY(mainWindow()->DBGrid_Main->hasFocus());
-        QCOMPARE(mainWindow()->DBGrid_Main->selectedColumn(), 2);
-        QCOMPARE(mainWindow()->DBGrid_Main->currentIndex().column(), 2);
+        QVERIFY(watchOn());
+        QVERIFY(grid()->hasFocus());
+        QCOMPARE(grid()->selectedColumn(), 2);
+        QCOMPARE(grid()->currentIndex().column(), 2);
         button()->setFocus();
         QTest::keyClick(button(), Qt::Key_Enter);
         QCOMPARE(table().RecNo(), 5);
@@ -104,51 +83,33 @@ private slots:
     void emptyBoxDoesNothingAndSpacesFindNothing() {
         open(titled(tenTitles, Day));
         table().setRecNo(3);
-        mainWindow()->Watch->pause();
         searchFromTheBox(QString());
-        QVERIFY(!watch()->Enabled());
         searchFromTheBox(QStringLiteral("   "));
         QCOMPARE(table().RecNo(), 3);
-        QVERIFY(watch()->Enabled());
+        QVERIFY(watchOn());
         QVERIFY(box()->hasFocus());
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
     void matchingRule_data() {
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("found");
-        QTest::newRow("capitals, spaces around") << "Купить молоко"
-                                                 << "  КУП  " << true;
-        QTest::newRow("small letters") << "КУПИТЬ МОЛОКО"
-                                       << "молоко" << true;
-        QTest::newRow("inner space counts") << "Купить молоко"
-                                            << "ить мол" << true;
-        QTest::newRow("inner space missing") << "Купить молоко"
-                                             << "итьмол" << false;
-        QTest::newRow("title trimmed") << "   отчёт   "
-                                       << "ОТЧЁТ" << true;
-        QTest::newRow("Latin") << "weekly Report"
-                               << "REPORT" << true;
-        QTest::newRow("yo both cases") << "ёлка"
-                                       << "ЁЛК" << true;
-        QTest::newRow("yo is not ye") << "елка"
-                                      << "ёлка" << false;
-        QTest::newRow("sharp s") << "Straße 5"
-                                 << "STRASSE" << true;
-        QTest::newRow("percent, underscore") << "50% скидка_1"
-                                             << "% скидка_" << true;
-        QTest::newRow("like pattern") << "50 скидка"
-                                      << "5_" << false;
-        QTest::newRow("backslash, dot, star") << R"(C:\temp\*.txt)"
-                                              << R"(\*.TXT)" << true;
-        QTest::newRow("regular expression") << "abc"
-                                            << "a.c" << false;
-        QTest::newRow("quotes") << R"(он сказал "да" и 'нет')"
-                                << R"("ДА" И ')" << true;
-        QTest::newRow("bracket") << "(x+y)"
-                                 << "[x" << false;
-        QTest::newRow("longer than the title") << "чай" << QString(10000, QChar(u'я')) << false;
+        dataTable<QString, QString, bool>(
+            {"title", "text", "found"},
+            {{"capitals, spaces around", "Купить молоко", "  КУП  ", true},
+             {"small letters", "КУПИТЬ МОЛОКО", "молоко", true},
+             {"inner space counts", "Купить молоко", "ить мол", true},
+             {"inner space missing", "Купить молоко", "итьмол", false},
+             {"title trimmed", "   отчёт   ", "ОТЧЁТ", true},
+             {"Latin", "weekly Report", "REPORT", true},
+             {"yo both cases", "ёлка", "ЁЛК", true},
+             {"yo is not ye", "елка", "ёлка", false},
+             {"sharp s", "Straße 5", "STRASSE", true},
+             {"percent, underscore", "50% скидка_1", "% скидка_", true},
+             {"like pattern", "50 скидка", "5_", false},
+             {"backslash, dot, star", R"(C:\temp\*.txt)", R"(\*.TXT)", true},
+             {"regular expression", "abc", "a.c", false},
+             {"quotes", R"(он сказал "да" и 'нет')", R"("ДА" И ')", true},
+             {"bracket", "(x+y)", "[x", false},
+             {"longer than the title", "чай", QString(10000, QChar(u'я')), false}});
     }
 
     void matchingRule() {
@@ -158,7 +119,7 @@ private slots:
         open(titled({"***", title, "==="}, Day));
         searchFromTheBox(text);
         QCOMPARE(table().RecNo(), found ? 2 : 1);
-        QVERIFY(watch()->Enabled());
+        QVERIFY(watchOn());
     }
 
     void onlyTitlesAreSearched() {
@@ -203,7 +164,7 @@ private slots:
         QCOMPARE(table().RecNo(), 5);
         box()->setFocus();
         QTest::keyClick(box(), Qt::Key_Backspace);
-        type(box(), QStringLiteral("о"));
+        typeText(box(), QStringLiteral("о"));
         QCOMPARE(box()->text(), QStringLiteral("молоко"));
         QTest::keyClick(box(), Qt::Key_Return);
         QCOMPARE(table().RecNo(), 2);
@@ -211,9 +172,8 @@ private slots:
 
     void emptyTableLeavesTheWatchOn() {
         open({});
-        mainWindow()->Watch->pause();
         searchFromTheBox(QStringLiteral("молоко"));
-        QVERIFY(watch()->Enabled());
+        QVERIFY(watchOn());
         QCOMPARE(table().RecNo(), -1);
         QVERIFY(MessageBox::shown().isEmpty());
     }
@@ -222,7 +182,7 @@ private slots:
     // watch runs again all the same.
     void failedSearchTurnsTheWatchOnAgain() {
         open(titled({"первая", "молоко"}, Day));
-        session->module().Connection.setBusyTimeout(50);
+        dataModule()->Connection.setBusyTimeout(50);
         table().Edit(); // a pending change, stored when the cursor moves
         table().FieldByName(QStringLiteral("Plan")).setAsString(QStringLiteral("изменена"));
         {
@@ -230,7 +190,7 @@ private slots:
             searchFromTheBox(QStringLiteral("молоко"));
         }
         QCOMPARE(MessageBox::shown().size(), 1);
-        QVERIFY(watch()->Enabled());
+        QVERIFY(watchOn());
     }
 
     void clickIntoTheBoxSelectsItsText() {
@@ -241,7 +201,7 @@ private slots:
         QCOMPARE(box()->selectedText(), QStringLiteral("молоко"));
         QTest::mouseClick(box(), Qt::LeftButton, {}, QPoint(10, 10));
         QCOMPARE(box()->selectedText(), QStringLiteral("молоко"));
-        type(box(), QStringLiteral("чай"));
+        typeText(box(), QStringLiteral("чай"));
         QCOMPARE(box()->text(), QStringLiteral("чай"));
     }
 
@@ -281,7 +241,7 @@ private slots:
                 walk.setRecNo(position);
             } else {
                 box()->setFocus();
-                mainWindow()->ButtonSearchClick();
+                QTest::keyClick(box(), Qt::Key_Return);
                 literalSearch(walk, box()->text(), restart);
                 restart = restart && box()->text().isEmpty();
                 QVERIFY2(table().RecNo() == walk.RecNo(),
@@ -303,7 +263,7 @@ class SortTest : public QObject {
 private:
     std::unique_ptr<TempProgram> program;
 
-    static QHeaderView* titles() { return mainWindow()->DBGrid_Main->horizontalHeader(); }
+    static QHeaderView* titles() { return grid()->horizontalHeader(); }
     static QString storedIndex() {
         return Settings::read(Settings::TarvikKey, QStringLiteral("Index"));
     }
@@ -404,7 +364,7 @@ private slots:
         QVERIFY(start());
         mainWindow()->activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), mainWindow());
-        TaskGrid* grid = mainWindow()->DBGrid_Main;
+        TaskGrid* grid = ::grid();
         const auto focusAfter = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
             QTest::keyClick(QApplication::focusWidget(), key, modifiers);
             return QApplication::focusWidget();
@@ -413,7 +373,7 @@ private slots:
         QCOMPARE(focusAfter(Qt::Key_Tab, Qt::ControlModifier), titles());
         QCOMPARE(focusAfter(Qt::Key_Tab, Qt::ShiftModifier), grid);
         QCOMPARE(focusAfter(Qt::Key_Tab, Qt::ControlModifier), titles());
-        QCOMPARE(focusAfter(Qt::Key_Tab), mainWindow()->Button_Add);
+        QCOMPARE(focusAfter(Qt::Key_Tab), part<QWidget>("Button_Add"));
         QCOMPARE(focusAfter(Qt::Key_Tab, Qt::ShiftModifier), titles());
 
         QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(titles());
@@ -464,7 +424,7 @@ private slots:
             return false;
         };
         clickTitle(1); // the cells take the focus, as they always did
-        QCOMPARE(QApplication::focusWidget(), mainWindow()->DBGrid_Main);
+        QCOMPARE(QApplication::focusWidget(), grid());
         QVERIFY(!framed(0));
         titles()->setFocus(Qt::TabFocusReason);
         QVERIFY(framed(0));
@@ -472,7 +432,7 @@ private slots:
         QTest::keyClick(titles(), Qt::Key_Right);
         QVERIFY(!framed(0));
         QVERIFY(framed(1));
-        mainWindow()->EditSearch->setFocus();
+        part<QLineEdit>("EditSearch")->setFocus();
         QVERIFY(!framed(1));
     }
 

@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(readValue("Version"), QStringLiteral("1.2.0"));
         QCOMPARE(readValue("Index"), QString());
         QCOMPARE(titles(), QStringList({"Бета", "альфа"}));
-        QVERIFY(!Form_Main->CheckBox_AutoRun->isChecked());
+        QVERIFY(!Form_Main->findChild<QCheckBox*>("CheckBox_AutoRun")->isChecked());
         QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), QString());
         QVERIFY(Form_Main->isHidden());
         // The dialogs are the main window's own.
@@ -439,7 +439,7 @@ private slots:
     void autorunValueTicksTheBox() {
         Settings::write(Settings::RunKey, Settings::RunValue, QStringLiteral("/old/place/Quenlor"));
         start();
-        QVERIFY(Form_Main->CheckBox_AutoRun->isChecked());
+        QVERIFY(Form_Main->findChild<QCheckBox*>("CheckBox_AutoRun")->isChecked());
         QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), executable);
         QVERIFY(Form_About != nullptr);
     }

@@ -177,14 +177,37 @@ Q_DECLARE_METATYPE(Damage)
 class TestStore final : public QObject {
     Q_OBJECT
 
+private:
+    std::unique_ptr<TempProgram> program;
+    std::unique_ptr<TDataModule_Main> module;
+
+    // Stores the rows in the program folder's file and opens a data module on it.
+    TTable& open(const QList<TaskRow>& rows = {}) {
+        program->insert(rows);
+        module = openDataModule(program->databasePath());
+        return module->Table_Main;
+    }
+    // A program folder of its own for the next open(); the settings store of the last one
+    // goes first.
+    void renew() {
+        module.reset();
+        program.reset();
+        program = std::make_unique<TempProgram>();
+    }
+
 private slots:
-    void init() { UserLocale::set(QLocale::c()); }
-    void cleanup() { UserLocale::reset(); }
+    void init() {
+        UserLocale::set(QLocale::c());
+        program = std::make_unique<TempProgram>();
+    }
+    void cleanup() {
+        module.reset();
+        program.reset();
+        UserLocale::reset();
+    }
 
     void editOnEmptyTableInsertsAndPostStores() {
-        TempProgram program;
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open();
         table.Edit();
         QCOMPARE(table.state(), TTable::InsertState);
         QCOMPARE(table.RecNo(), -1);
@@ -192,16 +215,14 @@ private slots:
         table.Post();
         QCOMPARE(table.RecordCount(), 1);
         QCOMPARE(table.RecNo(), 1);
-        QCOMPARE(program.column(QStringLiteral("Plan")), QList<QVariant>{QStringLiteral("Первая")});
+        QCOMPARE(program->column(QStringLiteral("Plan")),
+                 QList<QVariant>{QStringLiteral("Первая")});
         QCOMPARE(table.FieldByName(QStringLiteral("ID")).AsVariant(),
-                 program.column(QStringLiteral("ID")).front());
+                 program->column(QStringLiteral("ID")).front());
     }
 
     void insertIsPendingUntilPostAndCancelRestoresCurrent() {
-        TempProgram program;
-        program.insert(titled({"a", "b", "c"}));
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open(titled({"a", "b", "c"}));
         table.setRecNo(2);
         table.Insert();
         QCOMPARE(table.RecNo(), -1);
@@ -213,14 +234,11 @@ private slots:
         table.Insert();
         table.Delete(); // acts as Cancel
         QCOMPARE(table.RecNo(), 2);
-        QCOMPARE(program.rowCount(), 3);
+        QCOMPARE(program->rowCount(), 3);
     }
 
     void postedInsertStaysWherePostedUntilRefresh() {
-        TempProgram program;
-        program.insert(titled({"d", "b"}));
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open(titled({"d", "b"}));
         table.setIndexFieldNames(QStringLiteral("Plan"));
         table.setRecNo(2);
         table.Insert();
@@ -234,10 +252,7 @@ private slots:
     }
 
     void deleteMakesTheFollowingRecordCurrent() {
-        TempProgram program;
-        program.insert(titled({"a", "b", "c"}));
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open(titled({"a", "b", "c"}));
         table.setRecNo(2);
         table.Delete();
         QCOMPARE(plan(table), QStringLiteral("c"));
@@ -247,15 +262,12 @@ private slots:
         table.Delete(); // the only row
         QCOMPARE(table.RecordCount(), 0);
         QCOMPARE(table.RecNo(), -1);
-        QCOMPARE(program.rowCount(), 0);
+        QCOMPARE(program->rowCount(), 0);
         QCOMPARE(errorOf([&] { table.Delete(); }), emptyDatasetText);
     }
 
     void batchIsAllOrNothing() {
-        TempProgram program;
-        program.insert(titled({"a", "b", "boom", "c"}));
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open(titled({"a", "b", "boom", "c"}));
         QSignalSpy rowsChanged(&table, &TTable::rowsChanged);
         const auto deleteAll = [&table] {
             table.First();
@@ -263,26 +275,24 @@ private slots:
                 table.Delete();
         };
         // The file refuses the third delete: the first two must not stay deleted.
-        RawDb other(program.databasePath());
+        RawDb other(program->databasePath());
         QVERIFY(other.exec("CREATE TRIGGER keep BEFORE DELETE ON Plans WHEN old.Plan = 'boom' "
                            "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
         QVERIFY(errorOf([&] { table.Batch(deleteAll); }).endsWith(QStringLiteral("\nrefused")));
         QCOMPARE(plansInOrder(table), (QStringList{"a", "b", "boom", "c"}));
-        QCOMPARE(program.rowCount(), 4);
+        QCOMPARE(program->rowCount(), 4);
         QCOMPARE(rowsChanged.count(), 1);
 
         QVERIFY(other.exec("DROP TRIGGER keep"));
         rowsChanged.clear();
         table.Batch(deleteAll);
         QCOMPARE(table.RecordCount(), 0);
-        QCOMPARE(program.rowCount(), 0);
+        QCOMPARE(program->rowCount(), 0);
         QCOMPARE(rowsChanged.count(), 1); // the views are told once, not once a row
     }
 
     void emptyFieldsReadAsZeroValues() {
-        TempProgram program;
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open();
         table.Insert();
         table.Post(); // an empty record: every field NULL but ID
         const TField reminder = table.FieldByName(QStringLiteral("Reminder"));
@@ -291,14 +301,11 @@ private slots:
         QCOMPARE(reminder.AsString(), QString());
         QVERIFY(table.FieldByName(QStringLiteral("Completed")).IsNull());
         QVERIFY(!table.FieldByName(QStringLiteral("Completed")).AsBoolean());
-        QCOMPARE(program.column(QStringLiteral("Completed")), QList<QVariant>{QVariant()});
+        QCOMPARE(program->column(QStringLiteral("Completed")), QList<QVariant>{QVariant()});
     }
 
     void fieldErrors() {
-        TempProgram program;
-        program.insert(titled({"a"}));
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open(titled({"a"}));
         QCOMPARE(errorOf([&] { setPlan(table, "x"); }),
                  QStringLiteral("Dataset not in edit or insert mode"));
         QVERIFY(errorOf([&] { table.FieldByName(QStringLiteral("Title")); }).contains("Title"));
@@ -313,17 +320,15 @@ private slots:
     }
 
     void dateTimesAreStoredToTheSecond() {
-        TempProgram program;
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open();
         table.Insert();
         const QDateTime moment = at(2026, 12, 8, 14, 3, 9);
         table.FieldByName(QStringLiteral("Reminder")).setAsDateTime(moment.addMSecs(789));
         table.FieldByName(QStringLiteral("Date")).setAsDateTime(at(2026, 12, 8));
         table.Post();
-        QCOMPARE(program.column(QStringLiteral("Reminder")),
+        QCOMPARE(program->column(QStringLiteral("Reminder")),
                  QList<QVariant>{QStringLiteral("2026-12-08 14:03:09")});
-        QCOMPARE(program.column(QStringLiteral("Date")),
+        QCOMPARE(program->column(QStringLiteral("Date")),
                  QList<QVariant>{QStringLiteral("2026-12-08 00:00:00")});
         QCOMPARE(table.FieldByName(QStringLiteral("Reminder")).AsDateTime(), moment);
         QCOMPARE(table.FieldByName(QStringLiteral("Reminder")).AsDateTime().timeSpec(),
@@ -333,10 +338,8 @@ private slots:
     void textsRoundTrip() {
         const QString title = QStringLiteral("Ёлка: \"кавычки\", 'апостроф'; DROP TABLE Plans;--");
         const QString comments = QStringLiteral("строка 1\nстрока 2\r\n\ttab; ';\"");
-        TempProgram program;
         {
-            auto module = openDataModule(program.databasePath());
-            TTable& table = module->Table_Main;
+            TTable& table = open();
             table.Insert();
             setPlan(table, title);
             table.FieldByName(QStringLiteral("Comments")).setAsString(comments);
@@ -345,8 +348,7 @@ private slots:
             setPlan(table, QStringLiteral("")); // an empty title stays '', not NULL
             table.Post();
         }
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open();
         QCOMPARE(plansInOrder(table), (QStringList{title, ""}));
         table.First();
         QCOMPARE(table.FieldByName(QStringLiteral("Comments")).AsString(), comments);
@@ -356,17 +358,15 @@ private slots:
     }
 
     void tooLongTitleIsRefusedAndKeptPending() {
-        TempProgram program;
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open();
         table.Insert();
         setPlan(table, QString(51, QChar(u'я')));
         QVERIFY(errorOf([&] { table.Post(); }).contains("CHECK constraint failed"));
         QCOMPARE(table.state(), TTable::InsertState);
-        QCOMPARE(program.rowCount(), 0);
+        QCOMPARE(program->rowCount(), 0);
         setPlan(table, QString(50, QChar(u'я')));
         table.Post();
-        QCOMPARE(program.rowCount(), 1);
+        QCOMPARE(program->rowCount(), 1);
     }
 
     void indexFieldNames_data() {
@@ -385,16 +385,13 @@ private slots:
         QFETCH(QString, locale);
         QFETCH(QStringList, byPlan);
         UserLocale::set(QLocale(locale));
-        TempProgram program;
         const QStringList stored = {"вишня",  "Banana", "Арбуз", "apple", "банан",
                                     "Cherry", "Банан",  "APPLE", "ёж",    "ель"};
         const int days[] = {5, 3, 9, 3, 1, 7, 3, 2, 8, 4};
         QList<TaskRow> rows = titled(stored);
         for (int i = 0; i < rows.size(); ++i)
             rows[i].date = at(2026, 3, days[i]);
-        program.insert(rows);
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open(rows);
         table.setIndexFieldNames(QStringLiteral("Plan"));
         QCOMPARE(plansInOrder(table), byPlan);
         table.setIndexFieldNames(QStringLiteral("Date")); // ties (day 3) keep their ID order
@@ -419,10 +416,7 @@ private slots:
         QStringList titles;
         for (int i = 0; i < 5000; ++i)
             titles << words[(i * 7919) % words.size()] + QString(i % 3, ' ') + words[i % 5];
-        TempProgram program;
-        program.insert(titled(titles));
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open(titled(titles));
         table.setIndexFieldNames(QStringLiteral("Plan"));
         QCollator collator(UserLocale::get());
         collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -436,7 +430,7 @@ private slots:
         setPlan(table, QStringLiteral("еда") + words[2]);
         table.Post();
         table.Refresh();
-        auto fresh = openDataModule(program.databasePath());
+        auto fresh = openDataModule(program->databasePath());
         fresh->Table_Main.setIndexFieldNames(QStringLiteral("Plan"));
         QCOMPARE(idsInOrder(table), idsInOrder(fresh->Table_Main));
     }
@@ -468,10 +462,11 @@ private slots:
             QStringList titles;
             for (int i = 0; i < 10000; ++i)
                 titles << randomTitle(random, true);
-            TempProgram program;
-            program.insert(titled(titles));
-            auto module = std::make_unique<TDataModule_Main>();
-            module->Connection.setConnectionString(connectionTo(program.databasePath()));
+            renew();
+            program->insert(titled(titles));
+            module = std::make_unique<TDataModule_Main>();
+            module->Connection.setConnectionString(connectionTo(program->databasePath()));
+            module->Connection.Open();
             if (sortedAtOpen)
                 module->Table_Main.setIndexFieldNames(QStringLiteral("Plan"));
             module->Table_Main.Open();
@@ -492,11 +487,9 @@ private slots:
     // French compares accents from the end of the word.
     void frenchTitlesCompareAccentsFromTheEnd() {
         UserLocale::set(QLocale(QStringLiteral("fr_CA")));
-        TempProgram program;
-        program.insert(titled({"côté", "coté", "côte", "cote"}));
-        auto module = openDataModule(program.databasePath());
-        module->Table_Main.setIndexFieldNames(QStringLiteral("Plan"));
-        QCOMPARE(plansInOrder(module->Table_Main), (QStringList{"cote", "côte", "coté", "côté"}));
+        TTable& table = open(titled({"côté", "coté", "côte", "cote"}));
+        table.setIndexFieldNames(QStringLiteral("Plan"));
+        QCOMPARE(plansInOrder(table), (QStringList{"cote", "côte", "coté", "côté"}));
     }
 
     // A title sort keeps the keys of titles unchanged since the last; after titles were
@@ -509,14 +502,11 @@ private slots:
         QStringList titles;
         for (int i = 0; i < 3000; ++i) // every tenth title repeats an earlier one
             titles << (i % 10 == 9 ? titles[i / 2] : randomTitle(random, i % 3 == 0));
-        TempProgram program;
-        program.insert(titled(titles));
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open(titled(titles));
         const auto sortsAsFresh = [&] {
             table.setIndexFieldNames(QStringLiteral("Date"));
             table.setIndexFieldNames(QStringLiteral("Plan"));
-            auto fresh = openDataModule(program.databasePath());
+            auto fresh = openDataModule(program->databasePath());
             fresh->Table_Main.setIndexFieldNames(QStringLiteral("Plan"));
             return idsInOrder(table) == idsInOrder(fresh->Table_Main);
         };
@@ -540,7 +530,7 @@ private slots:
             table.Post();
         }
         QVERIFY(sortsAsFresh());
-        RawDb other(program.databasePath());
+        RawDb other(program->databasePath());
         QVERIFY(other.exec("UPDATE Plans SET Plan = 'Ёлка' WHERE ID = 100"));
         table.Refresh();
         QVERIFY(sortsAsFresh());
@@ -569,12 +559,9 @@ private slots:
     }
 
     void emptyReminderAndCompletedSortFirst() {
-        TempProgram program;
-        program.insert({TaskRow{"r2", at(2026, 1, 1), at(2026, 5, 1, 9), true, {}},
-                        TaskRow{"none", at(2026, 1, 1), QDateTime(), true, {}},
-                        TaskRow{"r1", at(2026, 1, 1), at(2026, 4, 1, 9), false, {}}});
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open({TaskRow{"r2", at(2026, 1, 1), at(2026, 5, 1, 9), true, {}},
+                              TaskRow{"none", at(2026, 1, 1), QDateTime(), true, {}},
+                              TaskRow{"r1", at(2026, 1, 1), at(2026, 4, 1, 9), false, {}}});
         table.Insert(); // Completed stays NULL: sorts with the false ones
         setPlan(table, QStringLiteral("null"));
         table.Post();
@@ -585,10 +572,7 @@ private slots:
     }
 
     void movingFinishesAPendingEdit() {
-        TempProgram program;
-        program.insert(titled({"a", "b"}));
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open(titled({"a", "b"}));
         table.Edit();
         table.setRecNo(1); // the same position: stays editing
         QCOMPARE(table.state(), TTable::EditState);
@@ -599,24 +583,21 @@ private slots:
         connect(&table, &TTable::beforePost, &table, [&] { setPlan(table, QStringLiteral("B")); });
         table.Edit();
         table.First();
-        QCOMPARE(program.column(QStringLiteral("Plan")), (QList<QVariant>{"a", "B"}));
+        QCOMPARE(program->column(QStringLiteral("Plan")), (QList<QVariant>{"a", "B"}));
         table.setRecNo(99);
         QCOMPARE(table.RecNo(), 2);
     }
 
     void refreshSeesOtherConnectionsAndKeepsTheCurrentRecord() {
-        TempProgram program;
-        program.insert(titled({"b", "d"}));
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open(titled({"b", "d"}));
         table.setIndexFieldNames(QStringLiteral("Plan"));
         table.setRecNo(2);
-        program.insert(titled({"a", "c"}));
+        program->insert(titled({"a", "c"}));
         QCOMPARE(table.RecordCount(), 2);
         table.Refresh();
         QCOMPARE(plansInOrder(table), (QStringList{"a", "b", "c", "d"}));
         QCOMPARE(plan(table), QStringLiteral("d"));
-        RawDb(program.databasePath()).exec("DELETE FROM Plans WHERE Plan = 'd'");
+        RawDb(program->databasePath()).exec("DELETE FROM Plans WHERE Plan = 'd'");
         table.Refresh(); // the current record is gone: the position stays, clamped
         QCOMPARE(table.RecNo(), 3);
         QCOMPARE(plan(table), QStringLiteral("c"));
@@ -626,10 +607,8 @@ private slots:
     // come out exactly as a fresh read of the file would.
     void refreshAfterOwnWritesEqualsAFreshRead() {
         for (const QString& index : {QStringLiteral("Plan"), QStringLiteral("Date"), QString()}) {
-            TempProgram program;
-            program.insert(titled({"m", "c", "x", "c", "a"}));
-            auto module = openDataModule(program.databasePath());
-            TTable& table = module->Table_Main;
+            renew();
+            TTable& table = open(titled({"m", "c", "x", "c", "a"}));
             table.setIndexFieldNames(index);
             QRandomGenerator random(7);
             for (int step = 0; step < 60; ++step) {
@@ -653,7 +632,7 @@ private slots:
                     table.Refresh();
                     QCOMPARE(table.FieldByName(QStringLiteral("ID")).AsVariant().toLongLong(),
                              current);
-                    auto fresh = openDataModule(program.databasePath());
+                    auto fresh = openDataModule(program->databasePath());
                     fresh->Table_Main.setIndexFieldNames(index);
                     QCOMPARE(idsInOrder(table), idsInOrder(fresh->Table_Main));
                 }
@@ -662,12 +641,9 @@ private slots:
     }
 
     void writesRefusedWhileAnotherConnectionHoldsTheLock() {
-        TempProgram program;
-        program.insert(titled({"a", "b"}));
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open(titled({"a", "b"}));
         module->Connection.setBusyTimeout(50);
-        RawDb other(program.databasePath());
+        RawDb other(program->databasePath());
         QVERIFY(other.exec("BEGIN EXCLUSIVE"));
 
         table.Edit();
@@ -685,43 +661,36 @@ private slots:
         QCOMPARE(table.RecordCount(), 2);
 
         QVERIFY(other.exec("ROLLBACK"));
-        QCOMPARE(program.column(QStringLiteral("Plan")), (QList<QVariant>{"a", "b"}));
+        QCOMPARE(program->column(QStringLiteral("Plan")), (QList<QVariant>{"a", "b"}));
         table.Post(); // the retry goes through once the lock is gone
         table.Delete();
-        QCOMPARE(program.column(QStringLiteral("Plan")), (QList<QVariant>{"a", "b"}));
+        QCOMPARE(program->column(QStringLiteral("Plan")), (QList<QVariant>{"a", "b"}));
         QCOMPARE(plansInOrder(table), (QStringList{"a", "b"}));
     }
 
     // Each refusal a user can meet reads as a Russian sentence that says what happened and
     // what to do, with SQLite's own text on the second line; the file keeps what it had.
     void failuresExplainedInRussian_data() {
-        QTest::addColumn<int>("cause");
-        QTest::addColumn<QString>("sentence"); // a part of the Russian sentence
-        QTest::addColumn<QString>("engineText");
-        QTest::newRow("another program writing") << int(Locked) << "занят"
-                                                 << "database is locked";
-        QTest::newRow("read-only") << int(ReadOnly) << "только для чтения"
-                                   << "attempt to write a readonly database";
-        QTest::newRow("disk full") << int(DiskFull) << "Освободите место"
-                                   << "database or disk is full";
-        QTest::newRow("title too long") << int(TooLong) << "не длиннее 50 символов"
-                                        << "CHECK constraint failed: length(Plan) <= 50";
-        QTest::newRow("file gone at start") << int(Missing) << "его нет на месте"
-                                            << "unable to open database file";
+        // sentence: a part of the Russian sentence
+        dataTable<int, QString, QString>(
+            {"cause", "sentence", "engineText"},
+            {{"another program writing", Locked, "занят", "database is locked"},
+             {"read-only", ReadOnly, "только для чтения", "attempt to write a readonly database"},
+             {"disk full", DiskFull, "Освободите место", "database or disk is full"},
+             {"title too long", TooLong, "не длиннее 50 символов",
+              "CHECK constraint failed: length(Plan) <= 50"},
+             {"file gone at start", Missing, "его нет на месте", "unable to open database file"}});
     }
 
     void failuresExplainedInRussian() {
         QFETCH(int, cause);
         QFETCH(QString, sentence);
         QFETCH(QString, engineText);
-        TempProgram program;
-        program.insert(titled({"a"}));
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open(titled({"a"}));
         module->Connection.setBusyTimeout(50);
         std::unique_ptr<ForeignLock> lock;
         if (cause == Locked)
-            lock = std::make_unique<ForeignLock>(program.databasePath());
+            lock = std::make_unique<ForeignLock>(program->databasePath());
         if (cause == ReadOnly)
             module->Connection.exec("PRAGMA query_only = 1");
         if (cause == DiskFull) // no page more than the file has now
@@ -731,7 +700,7 @@ private slots:
         table.FieldByName(QStringLiteral("Comments")).setAsString(QString(20000, 'x'));
         const QString text = cause == Missing ? errorOf([&] {
             TDataModule_Main gone;
-            gone.Connection.setConnectionString("Data Source=" + program.folder() + "gone.mdb");
+            gone.Connection.setConnectionString("Data Source=" + program->folder() + "gone.mdb");
             gone.Connection.Open();
         })
                                               : errorOf([&] { table.Post(); });
@@ -740,15 +709,13 @@ private slots:
         QVERIFY2(lines[0].contains(sentence), qPrintable(text));
         QCOMPARE(lines[1], engineText);
         lock.reset();
-        QCOMPARE(program.column(QStringLiteral("Plan")), QList<QVariant>{"a"});
+        QCOMPARE(program->column(QStringLiteral("Plan")), QList<QVariant>{"a"});
     }
 
     // The file's CHECK counts characters, an emoji being one, and no NUL can hide the rest
     // of a text from it: a NUL never gets into a title or description.
     void titleLimitCountsCharacters() {
-        TempProgram program;
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open();
         const QString emoji = QStringLiteral("😀");
         const QChar nul(0);
         table.Insert();
@@ -763,20 +730,18 @@ private slots:
         table.FieldByName(QStringLiteral("Comments")).setAsString(QStringLiteral("x") + nul + "y");
         QCOMPARE(plan(table), QStringLiteral("abcd"));
         table.Post();
-        QCOMPARE(program.column(QStringLiteral("Plan")),
+        QCOMPARE(program->column(QStringLiteral("Plan")),
                  (QList<QVariant>{emoji.repeated(50), "abcd"}));
-        QCOMPARE(program.column(QStringLiteral("Comments")), (QList<QVariant>{QVariant(), "xy"}));
+        QCOMPARE(program->column(QStringLiteral("Comments")), (QList<QVariant>{QVariant(), "xy"}));
     }
 
     // Setting a field to the value it already reads as is no change: the file keeps what it
     // stored, in its own form, readable or not, and an edit of nothing else is not written.
     void sameValueLeavesTheStoredOneAlone() {
-        TempProgram program;
-        QVERIFY(program.exec(
+        QVERIFY(program->exec(
             QStringLiteral("INSERT INTO Plans (Plan, Date, Reminder, Completed, Comments) "
                            "VALUES ('a', 'garbage', '2026-12-20 09:05', 7, '')")));
-        auto module = openDataModule(program.databasePath());
-        TTable& table = module->Table_Main;
+        TTable& table = open();
         table.Edit();
         table.FieldByName(QStringLiteral("Date")).Clear();
         table.FieldByName(QStringLiteral("Reminder")).setAsDateTime(at(2026, 12, 20, 9, 5));
@@ -788,32 +753,37 @@ private slots:
         table.FieldByName(QStringLiteral("Comments")).Clear(); // '' is a value, NULL none
         setPlan(table, QStringLiteral("b"));
         table.Post();
-        QCOMPARE(program.column(QStringLiteral("Date")), QList<QVariant>{"garbage"});
-        QCOMPARE(program.column(QStringLiteral("Reminder")), QList<QVariant>{"2026-12-20 09:05"});
-        QCOMPARE(program.column(QStringLiteral("Completed")), QList<QVariant>{qint64(7)});
-        QCOMPARE(program.column(QStringLiteral("Comments")), QList<QVariant>{QVariant()});
-        QCOMPARE(program.column(QStringLiteral("Plan")), QList<QVariant>{"b"});
+        QCOMPARE(program->column(QStringLiteral("Date")), QList<QVariant>{"garbage"});
+        QCOMPARE(program->column(QStringLiteral("Reminder")), QList<QVariant>{"2026-12-20 09:05"});
+        QCOMPARE(program->column(QStringLiteral("Completed")), QList<QVariant>{qint64(7)});
+        QCOMPARE(program->column(QStringLiteral("Comments")), QList<QVariant>{QVariant()});
+        QCOMPARE(program->column(QStringLiteral("Plan")), QList<QVariant>{"b"});
     }
 
+    // content empty: no file at all; schema: SQL that makes the file, if any; said: what the
+    // message says besides the file's name.
     void openFailures_data() {
-        QTest::addColumn<QByteArray>("content"); // empty: no file at all
-        QTest::addColumn<QByteArray>("schema");  // SQL that makes the file, if any
-        QTest::newRow("missing file") << QByteArray() << QByteArray();
-        QTest::newRow("not a database")
-            << QByteArray("Standard Jet DB\0garbage", 23) << QByteArray();
-        QTest::newRow("no table Plans")
-            << QByteArray() << QByteArray("CREATE TABLE Tasks (ID INTEGER)");
-        QTest::newRow("Plans without Completed")
-            << QByteArray()
-            << QByteArray(
-                   "CREATE TABLE Plans (Reminder, Date, Plan, ID INTEGER PRIMARY KEY, Comments)");
+        dataTable<QByteArray, QByteArray, QString>(
+            {"content", "schema", "said"},
+            {{"missing file", {}, {}, ""},
+             {"not a database", QByteArray("Standard Jet DB\0garbage", 23), {}, ""},
+             {"no table Plans", {}, "CREATE TABLE Tasks (ID INTEGER)", ""},
+             {"Plans without Completed",
+              {},
+              "CREATE TABLE Plans (Reminder, Date, Plan, ID INTEGER PRIMARY KEY, Comments)",
+              ""},
+             {"a view named Plans",
+              {},
+              "CREATE TABLE T (Reminder, Date, Plan, ID INTEGER PRIMARY KEY, Comments, "
+              "Completed); CREATE VIEW Plans AS SELECT * FROM T;",
+              "не таблица"}});
     }
 
     void openFailures() {
         QFETCH(QByteArray, content);
         QFETCH(QByteArray, schema);
-        TempProgram program;
-        const QString path = program.folder() + QStringLiteral("Other.mdb");
+        QFETCH(QString, said);
+        const QString path = program->folder() + QStringLiteral("Other.mdb");
         if (!content.isEmpty()) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -826,10 +796,11 @@ private slots:
         const QByteArray bytes = before.open(QIODevice::ReadOnly) ? before.readAll() : QByteArray();
         before.close();
 
-        TDataModule_Main module;
-        module.Connection.setConnectionString(QStringLiteral("Data Source=") + path);
-        QVERIFY(errorOf([&] { module.Connection.Open(); }).contains('"' + path + '"'));
-        QVERIFY(!module.Connection.Connected());
+        TConnection connection;
+        connection.setConnectionString(QStringLiteral("Data Source=") + path);
+        const QString error = errorOf([&] { connection.Open(); });
+        QVERIFY2(error.contains('"' + path + '"') && error.contains(said), qPrintable(error));
+        QVERIFY(!connection.Connected());
         QCOMPARE(QFile::exists(path), !content.isEmpty() || !schema.isEmpty());
         QFile after(path);
         QCOMPARE(after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray(), bytes);
@@ -838,24 +809,19 @@ private slots:
     // Connection strings quote the folder; a bare value, as the data module is designed
     // with, still reads as before.
     void dataSourceReadsQuotedAndBareValues_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("source");
-        QTest::newRow("quoted, with quotes doubled")
-            << "Provider=P;Data Source=\"/a \"\"b\"\";Mode=x/Plans.mdb\";Mode=Share Deny None"
-            << "/a \"b\";Mode=x/Plans.mdb";
-        QTest::newRow("quoted, ending in a quote") << "Data Source=\"/a/b\"\"\""
-                                                   << "/a/b\"";
-        QTest::newRow("quoted, empty") << "Data Source=\"\";Mode=M"
-                                       << "";
-        QTest::newRow("bare, ending at the next key")
-            << "Data Source=/x;y/Plans.mdb;Mode=Share Deny None"
-            << "/x;y/Plans.mdb";
-        QTest::newRow("bare, design-time name") << "Data Source=Plans.mdb"
-                                                << "Plans.mdb";
-        QTest::newRow("key in another value")
-            << "Extended Properties=\"Data Source=/wrong\";Data Source=\"/right\""
-            << "/right";
-        QTest::newRow("no data source") << "Provider=P;Mode=M" << QString();
+        dataTable<QString, QString>(
+            {"text", "source"},
+            {{"quoted, with quotes doubled",
+              "Provider=P;Data Source=\"/a \"\"b\"\";Mode=x/Plans.mdb\";Mode=Share Deny None",
+              "/a \"b\";Mode=x/Plans.mdb"},
+             {"quoted, ending in a quote", "Data Source=\"/a/b\"\"\"", "/a/b\""},
+             {"quoted, empty", "Data Source=\"\";Mode=M", ""},
+             {"bare, ending at the next key", "Data Source=/x;y/Plans.mdb;Mode=Share Deny None",
+              "/x;y/Plans.mdb"},
+             {"bare, design-time name", "Data Source=Plans.mdb", "Plans.mdb"},
+             {"key in another value",
+              "Extended Properties=\"Data Source=/wrong\";Data Source=\"/right\"", "/right"},
+             {"no data source", "Provider=P;Mode=M", QString()}});
     }
 
     void dataSourceReadsQuotedAndBareValues() {
@@ -870,35 +836,32 @@ private slots:
     // A Plans whose ID is not the row number lets two rows share an ID or hold none, and
     // then an edit or a delete reaches the wrong rows: such a file is refused untouched.
     void planswithoutRowNumberIdIsRefused_data() {
-        QTest::addColumn<QByteArray>("idColumn");
-        QTest::addColumn<QString>("said"); // empty: the file is accepted
-        QTest::newRow("INTEGER PRIMARY KEY") << QByteArray("ID INTEGER PRIMARY KEY") << QString();
-        QTest::newRow("lower case, AUTOINCREMENT")
-            << QByteArray("ID integer primary key autoincrement") << QString();
-        QTest::newRow("key named apart") << QByteArray("ID INTEGER, PRIMARY KEY (ID)") << QString();
-        QTest::newRow("no key") << QByteArray("ID INTEGER") << "не входит в первичный ключ";
-        QTest::newRow("INT") << QByteArray("ID INT PRIMARY KEY") << "тип «INT»";
-        QTest::newRow("TEXT") << QByteArray("ID TEXT PRIMARY KEY") << "тип «TEXT»";
-        QTest::newRow("no type") << QByteArray("ID PRIMARY KEY") << "не указан тип";
-        QTest::newRow("DESC") << QByteArray("ID INTEGER PRIMARY KEY DESC") << "rowid";
-        QTest::newRow("two-column key")
-            << QByteArray("ID INTEGER, PRIMARY KEY (ID, Plan)") << "составной";
-        QTest::newRow("WITHOUT ROWID")
-            << QByteArray("ID INTEGER PRIMARY KEY) WITHOUT ROWID; --") << "WITHOUT ROWID";
+        // said empty: the file is accepted
+        dataTable<QByteArray, QString>(
+            {"idColumn", "said"},
+            {{"INTEGER PRIMARY KEY", "ID INTEGER PRIMARY KEY", QString()},
+             {"lower case, AUTOINCREMENT", "ID integer primary key autoincrement", QString()},
+             {"key named apart", "ID INTEGER, PRIMARY KEY (ID)", QString()},
+             {"no key", "ID INTEGER", "не входит в первичный ключ"},
+             {"INT", "ID INT PRIMARY KEY", "тип «INT»"},
+             {"TEXT", "ID TEXT PRIMARY KEY", "тип «TEXT»"},
+             {"no type", "ID PRIMARY KEY", "не указан тип"},
+             {"DESC", "ID INTEGER PRIMARY KEY DESC", "rowid"},
+             {"two-column key", "ID INTEGER, PRIMARY KEY (ID, Plan)", "составной"},
+             {"WITHOUT ROWID", "ID INTEGER PRIMARY KEY) WITHOUT ROWID; --", "WITHOUT ROWID"}});
     }
 
     void planswithoutRowNumberIdIsRefused() {
         QFETCH(QByteArray, idColumn);
         QFETCH(QString, said);
-        TempProgram program;
-        const QString path = program.folder() + QStringLiteral("Other.mdb");
+        const QString path = program->folder() + QStringLiteral("Other.mdb");
         makeDatabase(path, "CREATE TABLE Plans (Reminder TEXT, Date TEXT, Plan TEXT, Comments "
                            "TEXT, Completed INTEGER, " +
                                idColumn +
                                ");"
                                "INSERT INTO Plans (ID, Plan) VALUES (1, 'a');");
         const QByteArray bytes = contentOf(path);
-        const QStringList entries = entriesOf(program.folder());
+        const QStringList entries = entriesOf(program->folder());
         const QString error = openError(path);
         if (said.isEmpty()) {
             QCOMPARE(error, QStringLiteral("<open>"));
@@ -908,16 +871,7 @@ private slots:
                      error.contains(QStringLiteral("INTEGER PRIMARY KEY")),
                  qPrintable(error));
         QCOMPARE(contentOf(path), bytes);
-        QCOMPARE(entriesOf(program.folder()), entries);
-    }
-
-    void viewNamedPlansIsRefused() {
-        TempProgram program;
-        const QString path = program.folder() + QStringLiteral("Other.mdb");
-        makeDatabase(path, "CREATE TABLE T (Reminder, Date, Plan, ID INTEGER PRIMARY KEY, "
-                           "Comments, Completed); CREATE VIEW Plans AS SELECT * FROM T;");
-        const QString error = openError(path);
-        QVERIFY2(error.contains(QStringLiteral("не таблица")), qPrintable(error));
+        QCOMPARE(entriesOf(program->folder()), entries);
     }
 
     // A damaged file fails before anything is written to it or made beside it, with the
@@ -940,22 +894,21 @@ private slots:
     void damagedFileIsLeftAsItWas() {
         QFETCH(Damage, kind);
         QFETCH(bool, logKeeping);
-        TempProgram program;
-        fillWithTasks(program);
+        fillWithTasks(*program);
         if (logKeeping)
-            QVERIFY(RawDb(program.databasePath()).exec("PRAGMA journal_mode=WAL"));
-        damage(program.databasePath(), kind);
-        const QByteArray bytes = contentOf(program.databasePath());
-        const QStringList entries = entriesOf(program.folder());
+            QVERIFY(RawDb(program->databasePath()).exec("PRAGMA journal_mode=WAL"));
+        damage(program->databasePath(), kind);
+        const QByteArray bytes = contentOf(program->databasePath());
+        const QStringList entries = entriesOf(program->folder());
 
-        const QString error = openError(program.databasePath());
-        QVERIFY2(error.startsWith(QStringLiteral("Файл базы данных \"") + program.databasePath() +
+        const QString error = openError(program->databasePath());
+        QVERIFY2(error.startsWith(QStringLiteral("Файл базы данных \"") + program->databasePath() +
                                   QStringLiteral("\" повреждён")),
                  qPrintable(error));
         // What was found wrong follows on a line of its own.
         QVERIFY2(!error.section('\n', 1).trimmed().isEmpty(), qPrintable(error));
-        QCOMPARE(contentOf(program.databasePath()), bytes);
-        QCOMPARE(entriesOf(program.folder()), entries);
+        QCOMPARE(contentOf(program->databasePath()), bytes);
+        QCOMPARE(entriesOf(program->folder()), entries);
     }
 
     // What a crash leaves: a log beside the file. A sound file opens with the logged
@@ -969,20 +922,19 @@ private slots:
 
     void crashLogBesideTheFile() {
         QFETCH(bool, damaged);
-        TempProgram program;
-        fillWithTasks(program);
-        const QString crashed = program.folder() + QStringLiteral("crashed/");
+        fillWithTasks(*program);
+        const QString crashed = program->folder() + QStringLiteral("crashed/");
         const QString path = crashed + QStringLiteral("Plans.mdb");
         QVERIFY(QDir().mkpath(crashed));
         {
-            RawDb writer(program.databasePath());
+            RawDb writer(program->databasePath());
             QVERIFY(writer.exec("PRAGMA journal_mode=WAL"));
             QVERIFY(writer.exec("UPDATE Plans SET Plan = 'после' WHERE ID = 1"));
             for (const char* suffix : {"", "-wal", "-shm"})
-                QVERIFY(QFile::copy(program.databasePath() + suffix, path + suffix));
+                QVERIFY(QFile::copy(program->databasePath() + suffix, path + suffix));
         }
         if (!damaged) {
-            auto module = openDataModule(path);
+            module = openDataModule(path);
             module->Table_Main.First();
             QCOMPARE(plan(module->Table_Main), QStringLiteral("после"));
             QCOMPARE(module->Table_Main.RecordCount(), 600);
@@ -1014,22 +966,21 @@ private slots:
     void unwritableFileOrFolderOpensForReading() {
         QFETCH(bool, folderLocked);
         QFETCH(bool, logKeeping);
-        TempProgram program;
-        program.insert(titled({"a", "b"}));
+        program->insert(titled({"a", "b"}));
         if (logKeeping)
-            QVERIFY(RawDb(program.databasePath()).exec("PRAGMA journal_mode=WAL"));
-        openToEveryone(program.folder());
+            QVERIFY(RawDb(program->databasePath()).exec("PRAGMA journal_mode=WAL"));
+        openToEveryone(program->folder());
         const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
         const auto enterable = readable | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
-        QVERIFY(QFile::setPermissions(folderLocked ? program.folder() : program.databasePath(),
+        QVERIFY(QFile::setPermissions(folderLocked ? program->folder() : program->databasePath(),
                                       folderLocked ? enterable : readable));
-        const QByteArray bytes = contentOf(program.databasePath());
-        const QStringList entries = entriesOf(program.folder());
+        const QByteArray bytes = contentOf(program->databasePath());
+        const QStringList entries = entriesOf(program->folder());
         {
             OrdinaryUser user;
-            auto module = openDataModule(program.databasePath());
-            QVERIFY(module->Connection.readOnly());
-            TTable& table = module->Table_Main;
+            auto readOnly = openDataModule(program->databasePath());
+            QVERIFY(readOnly->Connection.readOnly());
+            TTable& table = readOnly->Table_Main;
             QCOMPARE(plansInOrder(table), (QStringList{"a", "b"}));
             table.Edit();
             setPlan(table, QStringLiteral("A"));
@@ -1038,29 +989,28 @@ private slots:
             QVERIFY(errorOf([&] { table.Delete(); }) != QStringLiteral("<no error>"));
             QCOMPARE(table.RecordCount(), 2);
         }
-        openToEveryone(program.folder());
-        QCOMPARE(contentOf(program.databasePath()), bytes);
-        QCOMPARE(entriesOf(program.folder()), entries);
-        QVERIFY(!openDataModule(program.databasePath())->Connection.readOnly());
+        openToEveryone(program->folder());
+        QCOMPARE(contentOf(program->databasePath()), bytes);
+        QCOMPARE(entriesOf(program->folder()), entries);
+        QVERIFY(!openDataModule(program->databasePath())->Connection.readOnly());
     }
 
     void connectionStringAsStartUpBuildsIt() {
-        TempProgram program;
         // The folder start-up derives ends with a separator: "//Plans.mdb".
-        program.insert(titled({"a"}));
+        program->insert(titled({"a"}));
         TDataModule_Main doubled;
-        doubled.Connection.setConnectionString(startupString(program.folder()));
-        QCOMPARE(doubled.Connection.dataSource(), program.folder() + QStringLiteral("/Plans.mdb"));
+        doubled.Connection.setConnectionString(startupString(program->folder()));
+        QCOMPARE(doubled.Connection.dataSource(), program->folder() + QStringLiteral("/Plans.mdb"));
         doubled.Connection.Open();
         doubled.Table_Main.Open();
         QCOMPARE(plansInOrder(doubled.Table_Main), QStringList{"a"});
         TDataModule_Main missing; // a message names the file once, as it is
-        missing.Connection.setConnectionString(startupString(program.folder() + "gone/"));
+        missing.Connection.setConnectionString(startupString(program->folder() + "gone/"));
         QVERIFY(errorOf([&] {
                     missing.Connection.Open();
-                }).contains('"' + program.folder() + QStringLiteral("gone/Plans.mdb\"")));
+                }).contains('"' + program->folder() + QStringLiteral("gone/Plans.mdb\"")));
 
-        const QString folder = program.folder() + QStringLiteral("Мои; задачи");
+        const QString folder = program->folder() + QStringLiteral("Мои; задачи");
         QVERIFY(QDir().mkpath(folder));
         Schema::createDatabase(folder + QStringLiteral("/Plans.mdb"));
         TDataModule_Main semicolon;
@@ -1071,22 +1021,21 @@ private slots:
         semicolon.Table_Main.Insert();
         semicolon.Table_Main.Post();
         QCOMPARE(semicolon.Table_Main.RecordCount(), 1);
-        QCOMPARE(program.rowCount(), 1); // the other file is untouched
+        QCOMPARE(program->rowCount(), 1); // the other file is untouched
     }
 
     void schemaNeverOverwrites() {
-        TempProgram program;
-        program.insert(titled({"keep"}));
-        QVERIFY(!Schema::createIfMissing(program.databasePath()));
+        program->insert(titled({"keep"}));
+        QVERIFY(!Schema::createIfMissing(program->databasePath()));
         QVERIFY(errorOf([&] {
-                    Schema::createDatabase(program.databasePath());
-                }).contains(program.databasePath()));
-        QCOMPARE(program.column(QStringLiteral("Plan")), QList<QVariant>{"keep"});
-        const QString fresh = program.folder() + QStringLiteral("New.mdb");
+                    Schema::createDatabase(program->databasePath());
+                }).contains(program->databasePath()));
+        QCOMPARE(program->column(QStringLiteral("Plan")), QList<QVariant>{"keep"});
+        const QString fresh = program->folder() + QStringLiteral("New.mdb");
         QVERIFY(Schema::createIfMissing(fresh));
-        TDataModule_Main module;
-        module.Connection.setConnectionString(QStringLiteral("Data Source=") + fresh);
-        module.Connection.Open();
+        TConnection connection;
+        connection.setConnectionString(QStringLiteral("Data Source=") + fresh);
+        connection.Open();
     }
 };
 

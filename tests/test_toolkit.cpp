@@ -1,3 +1,4 @@
+#include "Fixtures.h"
 #include "ModalHelper.h"
 #include "toolkit/Appearance.h"
 #include "toolkit/CharacterLimit.h"
@@ -24,6 +25,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <stdexcept>
@@ -79,31 +81,33 @@ private slots:
         QVERIFY(before <= Clock::now() && Clock::now() <= QDateTime::currentDateTime());
     }
 
+    // The period a timer counts is that of the Qt timer inside it.
     void timerFiresOnlyWhileEnabledWithAnInterval() {
         Timer on(5, true, nullptr), off(5, false, nullptr), zero(0, true, nullptr);
         QSignalSpy onTicks(&on, &Timer::timeout), offTicks(&off, &Timer::timeout),
             zeroTicks(&zero, &Timer::timeout);
-        QVERIFY(on.isRunning() && !off.isRunning() && !zero.isRunning());
         QTRY_VERIFY(onTicks.count() >= 2);
         QCOMPARE(offTicks.count() + zeroTicks.count(), 0);
+        QVERIFY(!off.findChild<QTimer*>()->isActive() && !zero.findChild<QTimer*>()->isActive());
         zero.setInterval(5);
-        QVERIFY(zero.isRunning());
+        QTRY_VERIFY(zeroTicks.count() >= 1);
     }
 
     void timerKeepsItsPeriodUnlessReallyChanged() {
         Timer timer(60000, true, nullptr);
-        QTRY_VERIFY(timer.remainingTime() < 60000 - 20);
-        const int left = timer.remainingTime();
+        const QTimer* period = timer.findChild<QTimer*>();
+        QTRY_VERIFY(period->remainingTime() < 60000 - 20);
+        const int left = period->remainingTime();
         timer.setEnabled(true);
         timer.setInterval(60000);
-        QVERIFY(timer.remainingTime() <= left);
+        QVERIFY(period->remainingTime() <= left);
 
         timer.setInterval(120000);
-        QVERIFY(timer.remainingTime() > 60000);
+        QVERIFY(period->remainingTime() > 60000);
         timer.setEnabled(false);
-        QCOMPARE(timer.remainingTime(), -1);
+        QCOMPARE(period->remainingTime(), -1);
         timer.setEnabled(true);
-        QVERIFY(timer.remainingTime() > 60000);
+        QVERIFY(period->remainingTime() > 60000);
     }
 
     void messageBoxOnScreen_data() {
@@ -173,32 +177,16 @@ private slots:
     }
 
     void maskEditReadsFixedWidth_data() {
-        QTest::addColumn<int>("digits");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("read");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<int>("value"); // -1: not a whole number
-        QTest::newRow("one digit goes right") << 2 << "7"
-                                              << " 7"
-                                              << "_7" << 7;
-        QTest::newRow("digit left") << 2 << "7 "
-                                    << "7 "
-                                    << "7_" << 7;
-        QTest::newRow("empty") << 2 << ""
-                               << "  "
-                               << "__" << -1;
-        QTest::newRow("not a digit") << 2 << "a7"
-                                     << " 7"
-                                     << "_7" << 7;
-        QTest::newRow("too long") << 2 << "365"
-                                  << "65"
-                                  << "65" << 65;
-        QTest::newRow("zeros") << 3 << "000"
-                               << "000"
-                               << "000" << 0;
-        QTest::newRow("gap") << 3 << "1 2"
-                             << "1 2"
-                             << "1_2" << -1;
+        // value -1: not a whole number
+        dataTable<int, QString, QString, QString, int>(
+            {"digits", "text", "read", "shown", "value"},
+            {{"one digit goes right", 2, "7", " 7", "_7", 7},
+             {"digit left", 2, "7 ", "7 ", "7_", 7},
+             {"empty", 2, "", "  ", "__", -1},
+             {"not a digit", 2, "a7", " 7", "_7", 7},
+             {"too long", 2, "365", "65", "65", 65},
+             {"zeros", 3, "000", "000", "000", 0},
+             {"gap", 3, "1 2", "1 2", "1_2", -1}});
     }
     void maskEditReadsFixedWidth() {
         QFETCH(int, digits);
@@ -281,18 +269,18 @@ private slots:
         QList<int> positions;
         connect(&hour, &UpDown::clicked, this, [&] { positions << hour.Position(); });
         hour.setPosition(23);
-        QTest::mouseClick(hour.upButton(), Qt::LeftButton);
-        QTest::mouseClick(hour.upButton(), Qt::LeftButton);
+        QTest::mouseClick(arrowOf(&hour, true), Qt::LeftButton);
+        QTest::mouseClick(arrowOf(&hour, true), Qt::LeftButton);
         hour.setPosition(0);
-        QTest::mouseClick(hour.downButton(), Qt::LeftButton);
-        QTest::mouseClick(hour.downButton(), Qt::LeftButton);
+        QTest::mouseClick(arrowOf(&hour, false), Qt::LeftButton);
+        QTest::mouseClick(arrowOf(&hour, false), Qt::LeftButton);
         QCOMPARE(positions, (QList<int>{24, 24, -1, -1}));
 
         hour.setPosition(99);
         hour.setMax(10);
         QCOMPARE(hour.Position(), 10);
         QCOMPARE(positions.size(), 4);
-        const QRect up = hour.upButton()->geometry(), down = hour.downButton()->geometry();
+        const QRect up = arrowOf(&hour, true)->geometry(), down = arrowOf(&hour, false)->geometry();
         QCOMPARE(up.united(down), QRect(0, 0, 17, 25));
         QVERIFY(!up.intersects(down) && up.height() >= 12);
     }

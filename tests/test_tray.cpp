@@ -4,8 +4,6 @@
 #include "ModalHelper.h"
 #include "WindowSession.h"
 #include "about/TForm_About.h"
-#include "app/Instances.h"
-#include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "main_window/TrayHost.h"
 #include "settings/RunCommand.h"
@@ -34,13 +32,13 @@ void runPath(Path path) {
         mainWindow()->close();
         break;
     case EscKey:
-        QTest::keyClick(mainWindow()->DBGrid_Main, Qt::Key_Escape);
+        QTest::keyClick(grid(), Qt::Key_Escape);
         break;
     case ExitButton:
-        QTest::mouseClick(mainWindow()->Button_Exit, Qt::LeftButton);
+        QTest::mouseClick(part<QPushButton>("Button_Exit"), Qt::LeftButton);
         break;
     case ExitMenu:
-        mainWindow()->Menu_Exit->trigger();
+        part<QAction>("Menu_Exit")->trigger();
         break;
     }
 }
@@ -59,19 +57,33 @@ QString firstStart() {
     return Settings::read(Settings::TarvikKey, QStringLiteral("First_Start"));
 }
 
+QSystemTrayIcon* trayIcon() {
+    return part<QSystemTrayIcon>("TrayIcon");
+}
+
+QCheckBox* inTray() {
+    return part<QCheckBox>("CheckBox_In_Tray");
+}
+
+QCheckBox* autoRun() {
+    return part<QCheckBox>("CheckBox_AutoRun");
+}
+
+Timer* timer(const char* name) {
+    return part<Timer>(name);
+}
+
 } // namespace
 
-class TrayTest : public QObject {
+class TrayTest : public WindowSuite {
     Q_OBJECT
 
-private:
-    std::unique_ptr<WindowSession> session;
-
-    void open() { QVERIFY(session->openShown({{"задача", at(2026, 12, 9), {}, false, "о"}})); }
+    void open() { session->openShown({{"задача", at(2026, 12, 9), {}, false, "о"}}); }
 
 private slots:
     void init() {
         TrayHost::setKindForTest(TrayHost::DoubleClick);
+        // An hour with a leading zero, for the clock.
         session = std::make_unique<WindowSession>(at(2026, 12, 8, 9, 5, 7));
     }
     void cleanup() {
@@ -97,12 +109,12 @@ private slots:
         QFETCH(bool, tray);
         TrayHost::setKindForTest(tray ? TrayHost::DoubleClick : TrayHost::None);
         open();
-        QVERIFY(mainWindow()->CheckBox_In_Tray->isChecked());
-        QVERIFY(mainWindow()->TrayIcon->isVisible());
+        QVERIFY(inTray()->isChecked());
+        QVERIFY(trayIcon()->isVisible());
 
         // Ticked: only hidden (with a tray) or minimised (without one); the icon stays.
         runPath(Path(path));
-        QVERIFY(mainWindow()->TrayIcon->isVisible());
+        QVERIFY(trayIcon()->isVisible());
         if (tray) {
             QVERIFY(mainWindow()->isHidden());
             QVERIFY(!anyWindowVisible()); // no window, no taskbar button
@@ -115,30 +127,23 @@ private slots:
         mainWindow()->bringToFront();
         QVERIFY(mainWindow()->isVisible() && !mainWindow()->isMinimized());
         QVERIFY(QTest::qWaitForWindowActive(mainWindow()));
-        mainWindow()->CheckBox_In_Tray->setChecked(false);
+        inTray()->setChecked(false);
         QVERIFY(endsProgram([path] { runPath(Path(path)); }));
-        QVERIFY(!mainWindow()->TrayIcon->isVisible());
+        QVERIFY(!trayIcon()->isVisible());
     }
 
     void trayIconActivation_data() {
-        QTest::addColumn<int>("host");
-        QTest::addColumn<int>("reason");
-        QTest::addColumn<bool>("shows");
         using R = QSystemTrayIcon;
-        QTest::newRow("XEmbed, double click")
-            << int(TrayHost::DoubleClick) << int(R::DoubleClick) << true;
-        QTest::newRow("XEmbed, single click")
-            << int(TrayHost::DoubleClick) << int(R::Trigger) << false;
-        QTest::newRow("XEmbed, right click")
-            << int(TrayHost::DoubleClick) << int(R::Context) << false;
-        QTest::newRow("SNI, activation")
-            << int(TrayHost::SingleActivation) << int(R::Trigger) << true;
-        QTest::newRow("SNI, double click")
-            << int(TrayHost::SingleActivation) << int(R::DoubleClick) << true;
-        QTest::newRow("SNI, middle click")
-            << int(TrayHost::SingleActivation) << int(R::MiddleClick) << false;
-        QTest::newRow("SNI, context")
-            << int(TrayHost::SingleActivation) << int(R::Context) << false;
+        const int xembed = TrayHost::DoubleClick;
+        const int sni = TrayHost::SingleActivation;
+        dataTable<int, int, bool>({"host", "reason", "shows"},
+                                  {{"XEmbed, double click", xembed, R::DoubleClick, true},
+                                   {"XEmbed, single click", xembed, R::Trigger, false},
+                                   {"XEmbed, right click", xembed, R::Context, false},
+                                   {"SNI, activation", sni, R::Trigger, true},
+                                   {"SNI, double click", sni, R::DoubleClick, true},
+                                   {"SNI, middle click", sni, R::MiddleClick, false},
+                                   {"SNI, context", sni, R::Context, false}});
     }
 
     void trayIconActivation() {
@@ -147,9 +152,9 @@ private slots:
         QFETCH(bool, shows);
         TrayHost::setKindForTest(TrayHost::Kind(host));
         open();
-        mainWindow()->Button_Exit->click();
+        part<QPushButton>("Button_Exit")->click();
         QVERIFY(mainWindow()->isHidden());
-        emit mainWindow()->TrayIcon->activated(QSystemTrayIcon::ActivationReason(reason));
+        emit trayIcon()->activated(QSystemTrayIcon::ActivationReason(reason));
         QCOMPARE(mainWindow()->isVisible(), shows);
         if (shows)
             QVERIFY(QTest::qWaitForWindowActive(mainWindow()));
@@ -157,14 +162,14 @@ private slots:
 
     void trayIconCarriesTheProgramsTip() {
         open();
-        QCOMPARE(mainWindow()->TrayIcon->toolTip(), QStringLiteral("Tarvik"));
-        QVERIFY(!mainWindow()->TrayIcon->icon().isNull());
+        QCOMPARE(trayIcon()->toolTip(), QStringLiteral("Tarvik"));
+        QVERIFY(!trayIcon()->icon().isNull());
     }
 
     void firstStartStaysAndWritesTheMarker() {
         open();
-        QCOMPARE(mainWindow()->Timer_Form->Interval(), 500);
-        QTRY_VERIFY(!mainWindow()->Timer_Form->Enabled());
+        QCOMPARE(timer("Timer_Form")->Interval(), 500);
+        QTRY_VERIFY(!timer("Timer_Form")->Enabled());
         QCOMPARE(firstStart(), QStringLiteral("Yes"));
         QVERIFY(mainWindow()->isVisible());
     }
@@ -180,12 +185,11 @@ private slots:
         TrayHost::setKindForTest(tray ? TrayHost::DoubleClick : TrayHost::None);
         Settings::write(Settings::TarvikKey, QStringLiteral("First_Start"), QStringLiteral("Yes"));
         session->open({}); // start-up's notices come now, in boxes with event loops of their own
-        for (const Timer* timer : std::initializer_list<const Timer*>{
-                 mainWindow()->Timer_Form, mainWindow()->Timer_Time, mainWindow()->Timer1})
-            QVERIFY(!timer->isRunning());
+        for (const char* name : {"Timer_Form", "Timer_Time", "Timer1"})
+            QVERIFY(!timer(name)->Enabled());
         mainWindow()->show();
-        QVERIFY(mainWindow()->Timer_Form->isRunning() && mainWindow()->Timer1->isRunning());
-        QTRY_VERIFY(!mainWindow()->Timer_Form->Enabled());
+        QVERIFY(timer("Timer_Form")->Enabled() && watchOn());
+        QTRY_VERIFY(!timer("Timer_Form")->Enabled());
         // Without a notification area the window stays where the user can reach it.
         QCOMPARE(mainWindow()->isHidden(), tray);
         QVERIFY(!mainWindow()->isMinimized());
@@ -196,9 +200,9 @@ private slots:
         open();
         // A folder where the settings file should be: every write is refused.
         QVERIFY(QDir().mkpath(Settings::storePath()));
-        emit mainWindow()->Timer_Form->timeout();
+        emit timer("Timer_Form")->timeout();
         QCOMPARE(MessageBox::shown().size(), 1);
-        QVERIFY(!mainWindow()->Timer_Form->Enabled());
+        QVERIFY(!timer("Timer_Form")->Enabled());
         QVERIFY(mainWindow()->isVisible());
     }
 
@@ -206,13 +210,13 @@ private slots:
         open();
         const QString path = session->program().folder() + QStringLiteral("Мои программы/Quenlor");
         mainWindow()->setExecutablePath(path);
-        mainWindow()->CheckBox_AutoRun->setChecked(true);
+        autoRun()->setChecked(true);
         QFile entry(autostartFile());
         QVERIFY(entry.open(QIODevice::ReadOnly));
         QVERIFY(entry.readAll().contains("\nExec=\"" + path.toUtf8() + "\"\n"));
         QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), path);
         QVERIFY(MessageBox::shown().isEmpty());
-        mainWindow()->CheckBox_AutoRun->setChecked(false);
+        autoRun()->setChecked(false);
         QVERIFY(!QFile::exists(autostartFile()));
     }
 
@@ -234,9 +238,9 @@ private slots:
                               QFile::ReadOther | QFile::ExeOther);
         {
             const OrdinaryUser user;
-            mainWindow()->CheckBox_AutoRun->setChecked(true);
+            autoRun()->setChecked(true);
         }
-        QCOMPARE(mainWindow()->CheckBox_AutoRun->isChecked(), !older.isEmpty());
+        QCOMPARE(autoRun()->isChecked(), !older.isEmpty());
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY2(
             MessageBox::shown().first().text.startsWith(QStringLiteral("Не удалось записать")) &&
@@ -248,8 +252,8 @@ private slots:
     void autorunEntryThatReadsBackEmptyShowsTheMessage() {
         open();
         mainWindow()->setExecutablePath(QString());
-        mainWindow()->CheckBox_AutoRun->setChecked(true);
-        QVERIFY(!mainWindow()->CheckBox_AutoRun->isChecked());
+        autoRun()->setChecked(true);
+        QVERIFY(!autoRun()->isChecked());
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown().first().caption,
                  QStringLiteral("Нет прав на запись в реестр"));
@@ -260,18 +264,13 @@ private slots:
     }
 
     void handWrittenEntriesReadAsPresentAndAreRewritten_data() {
-        QTest::addColumn<QString>("exec");
-        QTest::addColumn<QString>("path");
-        QTest::newRow("bare") << "/opt/tarvik/Quenlor"
-                              << "/opt/tarvik/Quenlor";
-        QTest::newRow("quoted, with blanks") << "\"/opt/my tarvik/Quenlor\""
-                                             << "/opt/my tarvik/Quenlor";
-        QTest::newRow("quoted, with arguments") << "\"/opt/tarvik/Quenlor\" --tray -x"
-                                                << "/opt/tarvik/Quenlor";
-        QTest::newRow("bare, with arguments") << "Quenlor --tray"
-                                              << "Quenlor --tray";
-        QTest::newRow("unclosed quote") << "\"/opt/tarvik/Quen"
-                                        << "/opt/tarvik/Quen";
+        dataTable<QString, QString>(
+            {"exec", "path"},
+            {{"bare", "/opt/tarvik/Quenlor", "/opt/tarvik/Quenlor"},
+             {"quoted, with blanks", "\"/opt/my tarvik/Quenlor\"", "/opt/my tarvik/Quenlor"},
+             {"quoted, with arguments", "\"/opt/tarvik/Quenlor\" --tray -x", "/opt/tarvik/Quenlor"},
+             {"bare, with arguments", "Quenlor --tray", "Quenlor --tray"},
+             {"unclosed quote", "\"/opt/tarvik/Quen", "/opt/tarvik/Quen"}});
     }
 
     void handWrittenEntriesReadAsPresentAndAreRewritten() {
@@ -285,7 +284,7 @@ private slots:
         entry.close();
         QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue), path);
         mainWindow()->setExecutablePath(QStringLiteral("/usr/local/bin/Quenlor"));
-        mainWindow()->CheckBox_AutoRun->setChecked(true);
+        autoRun()->setChecked(true);
         QCOMPARE(Settings::read(Settings::RunKey, Settings::RunValue),
                  QStringLiteral("/usr/local/bin/Quenlor"));
     }
@@ -304,40 +303,39 @@ private slots:
 
     void hintVanishesFiveSecondsAfterTheFirstOfTwoClicks() {
         open();
-        TaskGrid* grid = mainWindow()->DBGrid_Main;
-        const QPoint cell = grid->visualRect(grid->model()->index(0, 2)).center();
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
-        QCOMPARE(mainWindow()->DBGrid_Main->hint(), QStringLiteral("о"));
-        QCOMPARE(mainWindow()->Timer_Hint->Interval(), 5000);
-        QVERIFY(mainWindow()->Timer_Hint->isRunning());
-        QTest::qWait(30);
-        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
+        // The five seconds are those of the Qt timer inside the hint's timer.
+        const QTimer* period = timer("Timer_Hint")->findChild<QTimer*>();
+        clickCell(0, 2);
+        QCOMPARE(grid()->hint(), QStringLiteral("о"));
+        QCOMPARE(timer("Timer_Hint")->Interval(), 5000);
+        QTRY_VERIFY(period->isActive() && period->remainingTime() <= 5000 - 30);
+        clickCell(0, 2);
         // The second click does not start the five seconds again.
-        QVERIFY(mainWindow()->Timer_Hint->remainingTime() <= 5000 - 30);
-        emit mainWindow()->Timer_Hint->timeout();
-        QCOMPARE(mainWindow()->DBGrid_Main->hint(), QString());
-        QVERIFY(!mainWindow()->Timer_Hint->Enabled());
+        QVERIFY(period->remainingTime() <= 5000 - 30);
+        emit timer("Timer_Hint")->timeout();
+        QCOMPARE(grid()->hint(), QString());
+        QVERIFY(!timer("Timer_Hint")->Enabled());
     }
 
     void clockShowsDateWithDotsAndTimeToTheMinute() {
         open();
-        mainWindow()->Timer_Time->setInterval(1);
-        emit mainWindow()->Timer_Time->timeout();
-        QCOMPARE(mainWindow()->Label_Now_Date->text(), QStringLiteral("08.12.2026"));
-        QCOMPARE(mainWindow()->Label_Now_Time->text(), QStringLiteral("09:05"));
-        QCOMPARE(mainWindow()->Timer_Time->Interval(), 1000);
+        timer("Timer_Time")->setInterval(1);
+        emit timer("Timer_Time")->timeout();
+        QCOMPARE(part<QLabel>("Label_Now_Date")->text(), QStringLiteral("08.12.2026"));
+        QCOMPARE(part<QLabel>("Label_Now_Time")->text(), QStringLiteral("09:05"));
+        QCOMPARE(timer("Timer_Time")->Interval(), 1000);
         // The separator stands between the hour and the minute, wherever the day half is.
         UserLocale::set(QLocale(QStringLiteral("ko_KR")));
-        emit mainWindow()->Timer_Time->timeout();
-        QCOMPARE(mainWindow()->Label_Now_Time->text(), QStringLiteral("09:05"));
+        emit timer("Timer_Time")->timeout();
+        QCOMPARE(part<QLabel>("Label_Now_Time")->text(), QStringLiteral("09:05"));
     }
 
     void trayTickFocusesTheGrid() {
         open();
-        mainWindow()->EditSearch->setFocus();
-        QTest::mouseClick(mainWindow()->CheckBox_In_Tray, Qt::LeftButton);
-        QVERIFY(!mainWindow()->CheckBox_In_Tray->isChecked());
-        QVERIFY(mainWindow()->DBGrid_Main->hasFocus());
+        part<QLineEdit>("EditSearch")->setFocus();
+        QTest::mouseClick(inTray(), Qt::LeftButton);
+        QVERIFY(!inTray()->isChecked());
+        QVERIFY(grid()->hasFocus());
     }
 
     void aboutButtonShowsTheAboutWindowModally() {
@@ -347,24 +345,25 @@ private slots:
             shown = dialog;
             QTest::keyClick(dialog, Qt::Key_Return);
         });
-        QTest::mouseClick(mainWindow()->Button_About, Qt::LeftButton);
+        QTest::mouseClick(part<QPushButton>("Button_About"), Qt::LeftButton);
         QCOMPARE(shown, static_cast<QWidget*>(aboutWindow()));
         QVERIFY(!aboutWindow()->isVisible());
     }
 
     void sessionEndEndsTheProgramDespiteTheTick() {
         open();
-        mainWindow()->ApplicationCommitData();
+        // What the session manager's request to save runs.
+        QVERIFY(QMetaObject::invokeMethod(mainWindow(), "ApplicationCommitData"));
         QVERIFY(endsProgram([] { mainWindow()->close(); }));
-        QVERIFY(!mainWindow()->TrayIcon->isVisible());
+        QVERIFY(!trayIcon()->isVisible());
     }
 
     void closeReachingTheWindowInTheTrayEndsTheProgram() {
         open();
-        mainWindow()->Button_Exit->click();
+        part<QPushButton>("Button_Exit")->click();
         QVERIFY(mainWindow()->isHidden());
         QVERIFY(endsProgram([] { mainWindow()->close(); }));
-        QVERIFY(!mainWindow()->TrayIcon->isVisible());
+        QVERIFY(!trayIcon()->isVisible());
     }
 
     void sessionManagersQuitEndsTheProgram_data() {
@@ -377,9 +376,9 @@ private slots:
         QFETCH(bool, inTray);
         open();
         if (inTray)
-            mainWindow()->Button_Exit->click();
+            part<QPushButton>("Button_Exit")->click();
         QVERIFY(endsProgram([] { QCoreApplication::postEvent(qApp, new QEvent(QEvent::Quit)); }));
-        QVERIFY(!mainWindow()->TrayIcon->isVisible());
+        QVERIFY(!trayIcon()->isVisible());
     }
 };
 

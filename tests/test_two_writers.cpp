@@ -2,16 +2,12 @@
 // holds it as that instance read it, and each comes to show what the other wrote.
 #include "ModalHelper.h"
 #include "WindowSession.h"
-#include "app/Instances.h"
 #include "editor/BoundEdits.h"
 #include "editor/TForm_Edit.h"
-#include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
-#include "reminders/ReminderWatch.h"
 #include "reminders/TForm_Remainder.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/MessageBox.h"
-#include "toolkit/Timer.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -41,6 +37,14 @@ template <class Write> QString refusalOf(Write write) {
         return refused.text();
     }
     return QString();
+}
+
+// The program's completion command; a refusal the user is told of counts as one thrown.
+void completeFromTheMenu() {
+    const qsizetype told = MessageBox::shown().size();
+    part<QAction>("Menu_Completed")->trigger();
+    if (MessageBox::shown().size() > told)
+        throw RowChangedElsewhere(MessageBox::shown().last().text);
 }
 
 // The rows of a snapshot, by ID: title and completion.
@@ -123,32 +127,19 @@ private slots:
     // Rows whose stored values the program would write differently are still matched by
     // what the file holds, and their untouched fields stay exactly as stored.
     void oddStoredValuesAreMatchedAsStored_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("unreadable date") << "Date"
-                                         << "'когда-нибудь'";
-        QTest::newRow("date with T, no seconds") << "Date"
-                                                 << "'2026-12-08T10:00'";
-        QTest::newRow("date with a fraction") << "Date"
-                                              << "'2026-12-08 10:00:00.250'";
-        QTest::newRow("date as a number") << "Date"
-                                          << "45000.5";
-        QTest::newRow("date as a blob") << "Date"
-                                        << "X'323032362D31322D3038'";
-        QTest::newRow("reminder as an integer") << "Reminder"
-                                                << "20261208";
-        QTest::newRow("title as a blob") << "Plan"
-                                         << "X'41420043'";
-        QTest::newRow("title not UTF-8") << "Plan"
-                                         << "CAST(X'C328' AS TEXT)";
-        QTest::newRow("description as a real") << "Comments"
-                                               << "0.1";
-        QTest::newRow("completed as 5") << "Completed"
-                                        << "5";
-        QTest::newRow("completed as text") << "Completed"
-                                           << "'да'";
-        QTest::newRow("completed as a real") << "Completed"
-                                             << "0.5";
+        dataTable<QString, QString>({"field", "value"},
+                                    {{"unreadable date", "Date", "'когда-нибудь'"},
+                                     {"date with T, no seconds", "Date", "'2026-12-08T10:00'"},
+                                     {"date with a fraction", "Date", "'2026-12-08 10:00:00.250'"},
+                                     {"date as a number", "Date", "45000.5"},
+                                     {"date as a blob", "Date", "X'323032362D31322D3038'"},
+                                     {"reminder as an integer", "Reminder", "20261208"},
+                                     {"title as a blob", "Plan", "X'41420043'"},
+                                     {"title not UTF-8", "Plan", "CAST(X'C328' AS TEXT)"},
+                                     {"description as a real", "Comments", "0.1"},
+                                     {"completed as 5", "Completed", "5"},
+                                     {"completed as text", "Completed", "'да'"},
+                                     {"completed as a real", "Completed", "0.5"}});
     }
 
     void oddStoredValuesAreMatchedAsStored() {
@@ -216,7 +207,7 @@ private slots:
     // none writes over a change it had not read; both snapshots come to equal the file.
     // B is the program with its window and commands, A a second data module.
     void twoWritersInterleaved() {
-        WindowSession session(at(2026, 12, 8, 14, 3, 58));
+        WindowSession session;
         session.open({});
         TempProgram& program = session.program();
         const auto a = openDataModule(program.databasePath());
@@ -229,7 +220,7 @@ private slots:
         int step = 0;
         for (; step < 500; ++step) {
             const bool sideB = random.bounded(2) == 1;
-            TTable& tasks = sideB ? session.table() : a->Table_Main;
+            TTable& tasks = sideB ? table() : a->Table_Main;
             const int action = tasks.RecordCount() < 3 ? 0 : int(random.bounded(5));
             if (action > 0)
                 tasks.setRecNo(1 + int(random.bounded(tasks.RecordCount())));
@@ -254,7 +245,7 @@ private slots:
                 }
                 case 3:
                     if (sideB)
-                        mainWindow()->Menu_CompletedClick();
+                        completeFromTheMenu();
                     else
                         tasks.Amend(
                             [&] { tasks.Fields(F_Completed).setAsBoolean(!seen.at(id).second); });
@@ -269,7 +260,7 @@ private slots:
                         file.erase(id);
                         break;
                     }
-                    mainWindow()->Button_Del_CompletedClick();
+                    part<QPushButton>("Button_Del_Completed")->click();
                     const auto left = stored(program);
                     for (auto row = file.begin(); row != file.end();) {
                         const bool gone = left.count(row->first) == 0;
@@ -288,7 +279,7 @@ private slots:
             refused += !failure.isEmpty();
             QVERIFY(stored(program) == file);
         }
-        for (TTable* tasks : {&session.table(), &a->Table_Main}) {
+        for (TTable* tasks : {&table(), &a->Table_Main}) {
             tasks->followFile();
             QVERIFY(snapshot(*tasks) == file);
         }
@@ -299,19 +290,19 @@ private slots:
 
     // The program as the user meets it: B runs its commands, A is the other instance.
     void uncompletedElsewhereSurvivesDeleteCompleted() {
-        WindowSession session(at(2026, 12, 8, 14, 3, 58));
-        QVERIFY(session.openShown({{"снова в работе", at(2026, 12, 8), {}, true},
-                                   {"сделана", at(2026, 12, 8), {}, true},
-                                   {"в работе", at(2026, 12, 9)}}));
+        WindowSession session;
+        session.openShown({{"снова в работе", at(2026, 12, 8), {}, true},
+                           {"сделана", at(2026, 12, 8), {}, true},
+                           {"в работе", at(2026, 12, 9)}});
         const auto a = openDataModule(session.program().databasePath());
         a->Table_Main.Amend([&] { a->Table_Main.Fields(F_Completed).setAsBoolean(false); });
-        mainWindow()->Button_Del_Completed->click();
+        part<QPushButton>("Button_Del_Completed")->click();
         QVERIFY(MessageBox::shown().isEmpty());
         QCOMPARE(session.program().column(titleField),
                  (QList<QVariant>{"снова в работе", "в работе"}));
         // The grid shows the kept task as it is now.
-        QVERIFY(snapshot(session.table()) == stored(session.program()));
-        QCOMPARE(mainWindow()->DBGrid_Main->model()->rowCount(), 2);
+        QVERIFY(snapshot(table()) == stored(session.program()));
+        QCOMPARE(grid()->model()->rowCount(), 2);
     }
 
     void editorOnARowChangedOrDeletedElsewhere_data() {
@@ -322,8 +313,8 @@ private slots:
 
     void editorOnARowChangedOrDeletedElsewhere() {
         QFETCH(bool, deleted);
-        WindowSession session(at(2026, 12, 8, 14, 3, 58));
-        QVERIFY(session.openShown({{"задача", at(2026, 12, 8)}, {"другая", at(2026, 12, 9)}}));
+        WindowSession session;
+        session.openShown({{"задача", at(2026, 12, 8)}, {"другая", at(2026, 12, 9)}});
         const auto a = openDataModule(session.program().databasePath());
         if (deleted)
             a->Table_Main.Delete();
@@ -334,26 +325,26 @@ private slots:
             typeText(editorWindow()->DBEdit1, "от B");
             editorWindow()->Button_OK->click();
         });
-        mainWindow()->Button_Edit->click();
+        part<QPushButton>("Button_Edit")->click();
         QVERIFY(!modalHelperFailed());
         QVERIFY(!editorWindow()->isVisible());
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QVERIFY(watchOn());
         QCOMPARE(MessageBox::shown().size(), 1);
         const QString told = MessageBox::shown().at(0).text;
         QVERIFY2(told.contains(deleted ? "уже удалили" : "изменили в другой"), qPrintable(told));
         const QList<QVariant> left =
             deleted ? QList<QVariant>{"другая"} : QList<QVariant>{"от A", "другая"};
         QCOMPARE(session.program().column(titleField), left);
-        QVERIFY(snapshot(session.table()) == stored(session.program()));
-        QCOMPARE(mainWindow()->DBGrid_Main->model()->rowCount(), left.size());
+        QVERIFY(snapshot(table()) == stored(session.program()));
+        QCOMPARE(grid()->model()->rowCount(), left.size());
         if (!deleted)
-            QCOMPARE(plan(session.table()), QStringLiteral("от A"));
+            QCOMPARE(plan(table()), QStringLiteral("от A"));
     }
 
     // The reminder dialog closes: it no longer shows the task as the file holds it.
     void reminderAnsweredAfterTheOtherInstanceChangedTheTask() {
-        WindowSession session(at(2026, 12, 8, 14, 3, 58));
-        QVERIFY(session.openShown({{"позвонить", at(2026, 12, 8), at(2026, 12, 8, 14, 0)}}));
+        WindowSession session;
+        session.openShown({{"позвонить", at(2026, 12, 8), at(2026, 12, 8, 14, 0)}});
         const auto a = openDataModule(session.program().databasePath());
         int showings = 0;
         whenModal([&](QWidget*) {
@@ -361,7 +352,7 @@ private slots:
             rename(a->Table_Main, "позвонить вечером");
             reminderWindow()->BitBtn1->click();
         });
-        mainWindow()->Watch->Timer1Timer();
+        tick();
         QVERIFY(!modalHelperFailed());
         QCOMPARE(showings, 1);
         QVERIFY(!reminderWindow()->isVisible());
@@ -369,15 +360,15 @@ private slots:
         QVERIFY(MessageBox::shown().at(0).text.contains("изменили в другой"));
         QCOMPARE(session.program().column(QStringLiteral("Reminder")),
                  QList<QVariant>{"2026-12-08 14:00:00"});
-        QCOMPARE(plan(session.table()), QStringLiteral("позвонить вечером"));
-        QVERIFY(mainWindow()->Timer1->Enabled());
+        QCOMPARE(plan(table()), QStringLiteral("позвонить вечером"));
+        QVERIFY(watchOn());
     }
 
     // Within a tick of the watch, without taking the focus; never while a dialog is up.
     void theWatchShowsWhatTheOtherInstanceWrote() {
-        WindowSession session(at(2026, 12, 8, 14, 3, 58));
-        QVERIFY(session.openShown({{"первая", at(2026, 12, 8)}, {"вторая", at(2026, 12, 9)}}));
-        session.table().Next();
+        WindowSession session;
+        session.openShown({{"первая", at(2026, 12, 8)}, {"вторая", at(2026, 12, 9)}});
+        table().Next();
         QWidget* focused = QApplication::focusWidget();
         const auto a = openDataModule(session.program().databasePath());
         a->Table_Main.Insert();
@@ -385,18 +376,18 @@ private slots:
         a->Table_Main.Post();
         int countUnderTheEditor = 0;
         whenModal([&](QWidget*) {
-            mainWindow()->Watch->Timer1Timer();
-            countUnderTheEditor = session.table().RecordCount();
+            tick();
+            countUnderTheEditor = table().RecordCount();
             editorWindow()->Button_Cancel->click();
         });
-        mainWindow()->Button_Edit->click();
+        part<QPushButton>("Button_Edit")->click();
         QVERIFY(!modalHelperFailed());
         QCOMPARE(countUnderTheEditor, 2);
-        mainWindow()->Watch->Timer1Timer();
-        QCOMPARE(session.table().RecordCount(), 3);
-        QCOMPARE(mainWindow()->DBGrid_Main->model()->rowCount(), 3);
-        QCOMPARE(plan(session.table()), QStringLiteral("вторая"));
-        QCOMPARE(mainWindow()->DBGrid_Main->currentIndex().row(), session.table().RecNo() - 1);
+        tick();
+        QCOMPARE(table().RecordCount(), 3);
+        QCOMPARE(grid()->model()->rowCount(), 3);
+        QCOMPARE(plan(table()), QStringLiteral("вторая"));
+        QCOMPARE(grid()->currentIndex().row(), table().RecNo() - 1);
         QCOMPARE(QApplication::focusWidget(), focused);
     }
 };

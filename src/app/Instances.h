@@ -26,8 +26,8 @@ void createMainWindow();
 // The data module with its connection and task table open.
 void openDataModule(const QString& connectionString);
 // The task editor, the reminder dialog and the About window, in this order: all three are
-// the main window's dialogs, and the main window hears when the editor or the reminder
-// dialog closes. Then the main window is bound to the task table and the three dialogs.
+// the main window's dialogs. Then the main window is bound to the task table and the three
+// dialogs, and hears from then on when the editor or the reminder dialog closes.
 void createDialogs();
 // The three steps above, for a session that needs nothing between them.
 void createAll(const QString& connectionString);

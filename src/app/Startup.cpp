@@ -11,7 +11,6 @@
 #include "toolkit/Guarded.h"
 #include "toolkit/MessageBox.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
@@ -58,7 +57,7 @@ QString readOnlyNotice(const TConnection& connection) {
 
 void restoreAutoRun() {
     const QString autorun = Settings::read(Settings::RunKey, Settings::RunValue);
-    Form_Main->CheckBox_AutoRun->setChecked(!autorun.isEmpty());
+    Form_Main->setAutoRun(!autorun.isEmpty());
 }
 
 } // namespace

@@ -19,7 +19,6 @@ FieldLink::FieldLink(TDataSource* source, int field, QWidget* control,
     TTable* table = source->DataSet();
     connect(table, &TTable::currentChanged, this, &FieldLink::load);
     connect(table, &TTable::recordChanged, this, &FieldLink::load);
-    connect(table, &TTable::rowsChanged, this, &FieldLink::load);
     connect(table, &TTable::beforePost, this, &FieldLink::store);
     control->installEventFilter(this);
 }

@@ -32,7 +32,6 @@ public:
 
     // The window's outer height, frame and title bar included: 340 hides the reminder
     // row, 380 shows it.
-    int Height() const { return m_outerHeight; }
     void setHeight(int outerHeight);
 
     // Inserts a new task dated today and prepares the dialog for it.

@@ -1,6 +1,5 @@
 #include "main_window/GridModel.h"
 
-#include "main_window/TForm_Main.h"
 #include "store/TTable.h"
 #include "toolkit/Clock.h"
 #include "toolkit/UserLocale.h"
@@ -46,11 +45,20 @@ QString displayText(int field, const QVariant& value) {
 GridModel::GridModel(TTable* table, QObject* parent)
     : QAbstractTableModel(parent)
     , m_table(table) {
-    connect(table, &TTable::rowsChanged, this, &GridModel::reset);
-    connect(table, &TTable::stateChanged, this, &GridModel::stateChanged);
-    connect(table, &TTable::recordChanged, this, &GridModel::repaintRows);
-    connect(table, &TTable::currentChanged, this, &GridModel::repaintRows);
-    m_rows = rowCount();
+    connect(table, &TTable::rowsAboutToChange, this, &GridModel::rowsAboutToChange);
+    connect(table, &TTable::rowsChanged, this, &GridModel::rowsChanged);
+    connect(table, &TTable::recordChanged, this, &GridModel::newRecordChanged);
+}
+
+QString GridModel::TaskDateText(const QDateTime& value) {
+    static const char* const months[] = {"Январь",   "Февраль", "Март",   "Апрель",
+                                         "Май",      "Июнь",    "Июль",   "Август",
+                                         "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
+    const QDate date = (value.isValid() ? value : ZeroDateTime()).date();
+    return QStringLiteral("%1 %2 %3 г.")
+        .arg(date.day())
+        .arg(QString::fromUtf8(months[date.month() - 1]))
+        .arg(date.year());
 }
 
 int GridModel::columnField(int column) {
@@ -120,8 +128,7 @@ RowState GridModel::rowState(int row) const {
 
 QString GridModel::dateText(int row) const {
     const QVariant date = value(row, F_Date);
-    return rowState(row).coloured() ? TForm_Main::TaskDateText(date.toDateTime())
-                                    : displayText(F_Date, date);
+    return rowState(row).coloured() ? TaskDateText(date.toDateTime()) : displayText(F_Date, date);
 }
 
 // What a screen reader says for a cell: the words for what its picture shows, the text
@@ -149,19 +156,36 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     return QVariant();
 }
 
-void GridModel::reset() {
-    beginResetModel();
-    m_rows = rowCount();
-    endResetModel();
+void GridModel::rowsAboutToChange(TTable::RowChange change, int row) {
+    if (change == TTable::RowAdded)
+        beginInsertRows(QModelIndex(), row, row);
+    else if (change == TTable::RowRemoved)
+        beginRemoveRows(QModelIndex(), row, row);
 }
 
-// Insert adds a row and Cancel takes it away; an edit begun or ended keeps the rows.
-void GridModel::stateChanged() {
-    if (rowCount() != m_rows)
-        reset();
+// The views keep nothing of the rows across a reset, so they hear of it once it is done.
+void GridModel::rowsChanged(TTable::RowChange change, int row) {
+    switch (change) {
+    case TTable::RowAdded:
+        endInsertRows();
+        break;
+    case TTable::RowRemoved:
+        endRemoveRows();
+        break;
+    case TTable::RowValues:
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        break;
+    case TTable::AllRows:
+        beginResetModel();
+        endResetModel();
+        break;
+    }
 }
 
-void GridModel::repaintRows() {
-    if (rowCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+// The row of a new record shows what the editor writes into it; a record being edited
+// shows its stored values until it is posted.
+void GridModel::newRecordChanged() {
+    const int row = m_table->insertRow();
+    if (row >= 0)
+        rowsChanged(TTable::RowValues, row);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "store/TTable.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
-
-class TTable;
 
 // The state a row is shown in: its colour (invalid for a row drawn the standard way) and
 // the word a screen reader says for it.
@@ -16,7 +16,9 @@ struct RowState {
 
 // The grid's view of Table_Main: its visible fields as columns, each row read from the
 // table's snapshot when drawn. Holds no copy of the rows. A new record pending from Insert
-// shows as a row of its own at the cursor's position until it is posted or dropped.
+// shows as a row of its own at the cursor's position until it is posted or dropped. Tells
+// the views what the table changed, a row added, removed or written, and resets only when
+// every row may have changed (a new order, rows read again).
 class GridModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -38,6 +40,8 @@ public:
     // The text a row's Date cell shows: the words of a coloured row, the locale's date
     // otherwise. The drawing and the screen reader both take it from here.
     QString dateText(int row) const;
+    // A date as a coloured row shows it: "8 Декабрь 2026 г.".
+    static QString TaskDateText(const QDateTime& value);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -46,10 +50,9 @@ public:
 
 private:
     QVariant accessibleText(int row, int field) const;
-    void reset();
-    void repaintRows();
-    void stateChanged();
+    void rowsAboutToChange(TTable::RowChange change, int row);
+    void rowsChanged(TTable::RowChange change, int row);
+    void newRecordChanged();
 
     TTable* m_table;
-    int m_rows = 0; // rows shown since the last reset
 };

@@ -5,7 +5,6 @@
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
 #include "main_window/TitleSearch.h"
-#include "reminders/ReminderWatch.h"
 #include "settings/Settings.h"
 #include "store/TDataModule_Main.h"
 #include "toolkit/Clicks.h"
@@ -17,28 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
-
-namespace {
-
-// The reminder watch walks the same cursor: it is off while a search looks through the
-// tasks, and on again however the search ends, so that a failure cannot silently stop
-// the reminders.
-class WatchOff final {
-public:
-    WatchOff(ReminderWatch* watch, bool walking)
-        : m_watch(watch) {
-        if (walking)
-            m_watch->pause();
-    }
-    ~WatchOff() { m_watch->resume(); }
-    WatchOff(const WatchOff&) = delete;
-    WatchOff& operator=(const WatchOff&) = delete;
-
-private:
-    ReminderWatch* m_watch;
-};
-
-} // namespace
 
 void TForm_Main::connectSearch() {
     connect(ButtonSearch, &QPushButton::clicked, this,
@@ -72,15 +49,15 @@ void TForm_Main::ButtonSearchClick() {
     TTable& tasks = table();
     const int count = tasks.RecordCount();
     int found = 0;
-    {
-        const WatchOff watch(Watch, count != 0);
-        if (count != 0) {
-            const int current = tasks.RecNo();
-            const int start = m_restartSearch || current < 1 || current >= count ? 1 : current + 1;
-            found = findTitle(tasks, TitleMatcher(EditSearch->text(), UserLocale::get()), start);
-            if (found != 0)
-                tasks.setRecNo(found);
-        }
+    // The reminder watch walks the same cursor: it is off while the search looks through the
+    // tasks, and on again however the search ends.
+    if (count != 0) {
+        const ReminderWatch::Pause searching(*Watch);
+        const int current = tasks.RecNo();
+        const int start = m_restartSearch || current < 1 || current >= count ? 1 : current + 1;
+        found = findTitle(tasks, TitleMatcher(EditSearch->text(), UserLocale::get()), start);
+        if (found != 0)
+            tasks.setRecNo(found);
     }
     m_restartSearch = false;
     // Without a find the current record never left its place.

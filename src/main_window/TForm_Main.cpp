@@ -1,9 +1,10 @@
 #include "main_window/TForm_Main.h"
 
+#include "editor/TForm_Edit.h"
 #include "main_window/GridDelegate.h"
 #include "main_window/GridModel.h"
 #include "main_window/TaskGrid.h"
-#include "reminders/ReminderWatch.h"
+#include "reminders/TForm_Remainder.h"
 #include "store/TTable.h"
 #include "toolkit/Appearance.h"
 #include "toolkit/Clock.h"
@@ -19,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyleOptionButton>
@@ -46,9 +46,16 @@ protected:
     }
 };
 
-template <class Widget> Widget* placed(Widget* widget, int left, int top, int width, int height) {
+// Each control and timer is found by its name, as the window's handlers know it.
+template <class Object> Object* named(Object* object, const char* name) {
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
+template <class Widget>
+Widget* placed(Widget* widget, const char* name, int left, int top, int width, int height) {
     widget->setGeometry(left, top, width, height);
-    return widget;
+    return named(widget, name);
 }
 
 QPushButton* bitmapButton(QPushButton* button, const QString& caption, const QPixmap& picture,
@@ -62,11 +69,6 @@ QPushButton* bitmapButton(QPushButton* button, const QString& caption, const QPi
     button->setFont(Appearance::font(12, true));
     button->setFocusPolicy(Qt::TabFocus);
     return button;
-}
-
-QGroupBox* groupBox(QWidget* parent, const QString& caption = QString()) {
-    auto* box = new QGroupBox(caption, parent);
-    return box;
 }
 
 } // namespace
@@ -84,15 +86,12 @@ TForm_Main::TForm_Main(QWidget* parent)
     setAutoFillBackground(true);
     ImageList_Reminder = {QIcon(Pictures::clock(false)), QIcon(Pictures::clock(true)),
                           QIcon(Pictures::checkBox(true)), QIcon(Pictures::checkBox(false))};
+    // The watch, the clock and the first-start rule start when the window first shows.
     Watch = new ReminderWatch(this);
-    Timer1 = Watch->timer();
-    // The watch, the clock and the first-start rule start when the window first shows: a
-    // notice start-up gives before that runs an event loop of its own, in which they would
-    // go off unseen.
-    Watch->pause();
-    Timer_Time = new Timer(1, false, this);
-    Timer_Form = new Timer(500, false, this);
-    Timer_Hint = new Timer(5000, false, this);
+    m_untilShown.emplace(*Watch);
+    Timer_Time = named(new Timer(1, false, this), "Timer_Time");
+    Timer_Form = named(new Timer(500, false, this), "Timer_Form");
+    Timer_Hint = named(new Timer(5000, false, this), "Timer_Hint");
     m_executablePath = QCoreApplication::applicationFilePath();
     buildLayout();
     buildCommandColumn();
@@ -105,72 +104,74 @@ TForm_Main::TForm_Main(QWidget* parent)
 TForm_Main::~TForm_Main() = default;
 
 void TForm_Main::buildLayout() {
-    Panel1 = placed(new QFrame(this), 0, 0, 648, 420);
+    Panel1 = placed(new QFrame(this), "Panel1", 0, 0, 648, 420);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setLineWidth(1);
-    DBGrid_Main = placed(new TaskGrid(Panel1), 1, 1, 646, 418);
+    DBGrid_Main = placed(new TaskGrid(Panel1), "DBGrid_Main", 1, 1, 646, 418);
     DBGrid_Main->setFont(Appearance::font(13));
     DBGrid_Main->horizontalHeader()->setFont(Appearance::font(12));
-    DBGrid_Main->setItemDelegate(new GridDelegate(this, DBGrid_Main));
-    Panel2 = placed(new QFrame(this), 648, 0, 140, 420);
+    Panel2 = placed(new QFrame(this), "Panel2", 648, 0, 140, 420);
 }
 
 void TForm_Main::buildCommandColumn() {
-    Button_About = placed(new QPushButton(Panel2), 0, 0, 145, 23);
+    Button_About = placed(new QPushButton(Panel2), "Button_About", 0, 0, 145, 23);
     Button_About->setText(QStringLiteral("Опрограмме"));
     Button_About->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
     Button_About->setFont(Appearance::font(11));
 
-    GroupBox2 = placed(groupBox(Panel2), 2, 22, 135, 127);
+    GroupBox2 = placed(new QGroupBox(Panel2), "GroupBox2", 2, 22, 135, 127);
     Button_Add = placed(bitmapButton(new QPushButton(GroupBox2), QStringLiteral(" Добавить"),
                                      Pictures::pagePlus(), QStringLiteral("Добавить задачу (Ins)")),
-                        18, 14, 98, 28);
+                        "Button_Add", 18, 14, 98, 28);
     Button_Edit = placed(bitmapButton(new QPushButton(GroupBox2), QStringLiteral(" Изменить"),
                                       Pictures::pagePencil(), QStringLiteral("Изменить задачу")),
-                         18, 52, 98, 28);
+                         "Button_Edit", 18, 52, 98, 28);
     Button_Delete =
         placed(bitmapButton(new QPushButton(GroupBox2), QStringLiteral(" Удалить"),
                             Pictures::pageCross(), QStringLiteral("Удалить задачу (Del)")),
-               18, 89, 98, 28);
+               "Button_Delete", 18, 89, 98, 28);
 
-    GroupBoxSearch = placed(groupBox(Panel2, QStringLiteral("Поиск задачи")), 2, 151, 135, 80);
+    GroupBoxSearch = placed(new QGroupBox(QStringLiteral("Поиск задачи"), Panel2), "GroupBoxSearch",
+                            2, 151, 135, 80);
     GroupBoxSearch->setFont(Appearance::font(9));
-    EditSearch = placed(new QLineEdit(GroupBoxSearch), 5, 16, 123, 23);
+    EditSearch = placed(new QLineEdit(GroupBoxSearch), "EditSearch", 5, 16, 123, 23);
     EditSearch->setFont(Appearance::font(11));
     EditSearch->setToolTip(QStringLiteral("Введите текст для поиска задачи"));
     ButtonSearch =
-        placed(new QPushButton(Pictures::magnifier(), QStringLiteral("Найти"), GroupBoxSearch), 25,
-               46, 91, 23);
+        placed(new QPushButton(Pictures::magnifier(), QStringLiteral("Найти"), GroupBoxSearch),
+               "ButtonSearch", 25, 46, 91, 23);
     ButtonSearch->setToolTip(QStringLiteral("Поиск задачи"));
 
-    GroupBox3 = placed(groupBox(Panel2), 2, 231, 135, 60);
+    GroupBox3 = placed(new QGroupBox(Panel2), "GroupBox3", 2, 231, 135, 60);
     Button_Del_Completed =
         placed(bitmapButton(new BottomPictureButton(GroupBox3), QString(), Pictures::bigRedCross(),
                             QStringLiteral("Удалить завершенные задачи (Shift+Del)")),
-               7, 14, 28, 39);
-    Label_Del_Completed =
-        placed(new QLabel(QStringLiteral("Удалить завершенные"), GroupBox3), 42, 16, 89, 41);
+               "Button_Del_Completed", 7, 14, 28, 39);
+    Label_Del_Completed = placed(new QLabel(QStringLiteral("Удалить завершенные"), GroupBox3),
+                                 "Label_Del_Completed", 42, 16, 89, 41);
     Label_Del_Completed->setFont(Appearance::font(12, true));
     Label_Del_Completed->setWordWrap(true);
     Label_Del_Completed->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    GroupBox1 = placed(groupBox(Panel2), 2, 291, 135, 78);
-    CheckBox_AutoRun =
-        placed(new QCheckBox(QStringLiteral("Автозапуск программы"), GroupBox1), 8, 12, 121, 17);
+    GroupBox1 = placed(new QGroupBox(Panel2), "GroupBox1", 2, 291, 135, 78);
+    CheckBox_AutoRun = placed(new QCheckBox(QStringLiteral("Автозапуск программы"), GroupBox1),
+                              "CheckBox_AutoRun", 8, 12, 121, 17);
     CheckBox_AutoRun->setFont(Appearance::font(9));
     Button_Exit = placed(bitmapButton(new QPushButton(GroupBox1), QStringLiteral(" Выход"),
                                       Pictures::door(), QStringLiteral("Выйти из программы (Esc)")),
-                         19, 29, 98, 28);
-    CheckBox_In_Tray =
-        placed(new QCheckBox(QStringLiteral("Сворачивать при выходе"), GroupBox1), 3, 59, 129, 17);
+                         "Button_Exit", 19, 29, 98, 28);
+    CheckBox_In_Tray = placed(new QCheckBox(QStringLiteral("Сворачивать при выходе"), GroupBox1),
+                              "CheckBox_In_Tray", 3, 59, 129, 17);
     CheckBox_In_Tray->setFont(Appearance::font(9));
     CheckBox_In_Tray->setChecked(true);
 
-    Panel3 = placed(new QFrame(Panel2), 1, 375, 138, 43);
+    Panel3 = placed(new QFrame(Panel2), "Panel3", 1, 375, 138, 43);
     Panel3->setFrameStyle(QFrame::Box | QFrame::Plain);
     Panel3->setFont(Appearance::font(11));
-    Label_Now_Time = placed(new QLabel(QStringLiteral("0"), Panel3), 1, 1, 128, 24);
-    Label_Now_Date = placed(new QLabel(QStringLiteral("00"), Panel3), 0, 22, 129, 19);
+    Label_Now_Time =
+        placed(new QLabel(QStringLiteral("0"), Panel3), "Label_Now_Time", 1, 1, 128, 24);
+    Label_Now_Date =
+        placed(new QLabel(QStringLiteral("00"), Panel3), "Label_Now_Date", 0, 22, 129, 19);
     for (QLabel* label : {Label_Now_Time, Label_Now_Date}) {
         label->setFont(Appearance::font(12, true));
         label->setAlignment(Qt::AlignCenter);
@@ -185,29 +186,31 @@ void TForm_Main::buildCommandColumn() {
 }
 
 void TForm_Main::buildPopupMenu() {
-    PopupMenu_Main = new QMenu(this);
-    auto item = [this](const QString& caption, const QIcon& picture, const QKeySequence& shortcut) {
-        QAction* action = PopupMenu_Main->addAction(picture, caption);
+    PopupMenu_Main = named(new QMenu(this), "PopupMenu_Main");
+    auto item = [this](const char* name, const QString& caption, const QIcon& picture,
+                       const QKeySequence& shortcut = QKeySequence()) {
+        QAction* action = named(PopupMenu_Main->addAction(picture, caption), name);
         action->setShortcut(shortcut);
         action->setShortcutContext(Qt::WidgetShortcut);
         return action;
     };
-    Menu_Add = item(QStringLiteral("Добавить"), Pictures::pagePlus(), QKeySequence(Qt::Key_Insert));
-    Menu_Edit = item(QStringLiteral("Изменить"), Pictures::pagePencil(), QKeySequence());
-    Menu_Delete =
-        item(QStringLiteral("Удалить"), Pictures::pageCross(), QKeySequence(Qt::Key_Delete));
+    Menu_Add = item("Menu_Add", QStringLiteral("Добавить"), Pictures::pagePlus(),
+                    QKeySequence(Qt::Key_Insert));
+    Menu_Edit = item("Menu_Edit", QStringLiteral("Изменить"), Pictures::pagePencil());
+    Menu_Delete = item("Menu_Delete", QStringLiteral("Удалить"), Pictures::pageCross(),
+                       QKeySequence(Qt::Key_Delete));
     PopupMenu_Main->addSeparator();
-    Menu_Remainder = item(QStringLiteral("Добавить/Изменить Напоминание"),
-                          Pictures::clock(true, 31), QKeySequence());
-    Menu_RemainderDelete =
-        item(QStringLiteral("Убрать напоминание"), Pictures::clock(false, 31), QKeySequence());
+    Menu_Remainder = item("Menu_Remainder", QStringLiteral("Добавить/Изменить Напоминание"),
+                          Pictures::clock(true, 31));
+    Menu_RemainderDelete = item("Menu_RemainderDelete", QStringLiteral("Убрать напоминание"),
+                                Pictures::clock(false, 31));
     PopupMenu_Main->addSeparator();
-    Menu_Completed = item(QStringLiteral("Завершить"), QIcon(), QKeySequence());
+    Menu_Completed = item("Menu_Completed", QStringLiteral("Завершить"), QIcon());
     PopupMenu_Main->addSeparator();
-    Menu_Del_Completed = item(QStringLiteral("Удалить завершенные"), Pictures::redCross(),
-                              QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+    Menu_Del_Completed = item("Menu_Del_Completed", QStringLiteral("Удалить завершенные"),
+                              Pictures::redCross(), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
     PopupMenu_Main->addSeparator();
-    Menu_Exit = item(QStringLiteral("Выход"), Pictures::door(), QKeySequence());
+    Menu_Exit = item("Menu_Exit", QStringLiteral("Выход"), Pictures::door());
 }
 
 // What a screen reader says for the controls whose picture or place tells what they are.
@@ -246,10 +249,15 @@ void TForm_Main::bind(TTable* table, TForm_Edit* editor, TForm_Remainder* remind
     m_about = about;
     m_model = new GridModel(table, this);
     DBGrid_Main->bind(m_model);
+    DBGrid_Main->setItemDelegate(
+        new GridDelegate(m_model, ImageList_Reminder[0], ImageList_Reminder[1], DBGrid_Main));
     DBGrid_Main->sizeColumns();
     connect(table, &TTable::rowsChanged, this, &TForm_Main::showSortArrow);
     showSortArrow();
     Watch->bind(table, reminder);
+    connect(editor, &TForm_Edit::closed, this, guarded(this, &TForm_Main::Form_EditClosed));
+    connect(reminder, &TForm_Remainder::closed, this,
+            guarded(this, &TForm_Main::Form_RemainderClosed));
 }
 
 // The window manager hands the keyboard back only a moment after a dialog has closed; a key
@@ -268,15 +276,14 @@ TTable& TForm_Main::table() const {
 
 void TForm_Main::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!m_shownBefore)
+    if (m_untilShown)
         startTimers();
     ErrorReport::run([this] { FormShow(); });
 }
 
 // The half second of the first-start rule counts from here.
 void TForm_Main::startTimers() {
-    m_shownBefore = true;
-    Watch->resume();
+    m_untilShown.reset();
     Timer_Time->setEnabled(true);
     Timer_Form->setEnabled(true);
 }
@@ -336,82 +343,4 @@ void TForm_Main::toggleCompletion() {
             tasks.Fields(F_Reminder).Clear();
         }
     });
-}
-
-QString TForm_Main::TaskDateText(const QDateTime& value) {
-    static const char* const months[] = {"Январь",   "Февраль", "Март",   "Апрель",
-                                         "Май",      "Июнь",    "Июль",   "Август",
-                                         "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
-    const QDate date = (value.isValid() ? value : ZeroDateTime()).date();
-    return QStringLiteral("%1 %2 %3 г.")
-        .arg(date.day())
-        .arg(QString::fromUtf8(months[date.month() - 1]))
-        .arg(date.year());
-}
-
-void TForm_Main::DBGrid_MainDrawColumnCell(QPainter* painter, const QStyleOptionViewItem& option,
-                                           int row, int column) {
-    // A new record pending from Insert counts: it shows in the today colour.
-    if (m_model->rowCount() == 0 || !isVisible())
-        return;
-    const RowState state = m_model->rowState(row);
-    const bool selected = option.state & QStyle::State_Selected;
-    QColor background = option.palette.color(selected ? QPalette::Highlight : QPalette::Base);
-    if (state.coloured()) {
-        background = state.colour;
-        PaintRowCell(painter, option, row, column, background);
-    }
-    const int field = GridModel::columnField(column);
-    if (field == F_Completed) {
-        DrawCheckCell(painter, option, background, m_model->value(row, F_Completed).toBool());
-    } else if (field == F_Reminder) {
-        const bool hasReminder = !m_model->value(row, F_Reminder).isNull();
-        if (hasReminder)
-            painter->fillRect(option.rect, background);
-        ImageList_Reminder[hasReminder ? 1 : 0].paint(
-            painter, QRect(option.rect.left() + 2, option.rect.top() + 1, 16, 16));
-    }
-}
-
-void TForm_Main::PaintRowCell(QPainter* painter, const QStyleOptionViewItem& option, int row,
-                              int column, const QColor& colour) {
-    painter->fillRect(option.rect, colour);
-    const int field = GridModel::columnField(column);
-    const QVariant value = m_model->value(row, field);
-    QString text;
-    if (field == F_Date)
-        text = m_model->dateText(row);
-    else if (field != F_Reminder && !value.isNull())
-        text = field == F_Completed
-                   ? (value.toBool() ? QStringLiteral("True") : QStringLiteral("False"))
-                   : value.toString();
-    if (text.isEmpty())
-        return;
-    const bool selected = option.state & QStyle::State_Selected;
-    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    painter->setFont(option.font);
-    painter->setClipping(false);
-    painter->drawText(
-        QRect(option.rect.left() + 2, option.rect.top() + 2, 10000, option.rect.height()),
-        Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-}
-
-// A raised push-button face over the whole cell, a check box inside it.
-void TForm_Main::DrawCheckCell(QPainter* painter, const QStyleOptionViewItem& option,
-                               const QColor& background, bool ticked) {
-    painter->fillRect(option.rect, background);
-    QStyle* style = option.widget ? option.widget->style() : QApplication::style();
-    QStyleOptionButton face;
-    face.rect = option.rect;
-    face.state = QStyle::State_Enabled | QStyle::State_Raised;
-    style->drawControl(QStyle::CE_PushButtonBevel, &face, painter, option.widget);
-    const QRect inside = style->subElementRect(QStyle::SE_PushButtonContents, &face, option.widget);
-    QStyleOptionButton check;
-    const int side =
-        std::min({style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, option.widget),
-                  inside.width(), inside.height()});
-    check.rect = QRect(0, 0, side, side);
-    check.rect.moveCenter(inside.center());
-    check.state = QStyle::State_Enabled | (ticked ? QStyle::State_On : QStyle::State_Off);
-    style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &check, painter, option.widget);
 }

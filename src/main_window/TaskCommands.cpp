@@ -4,7 +4,6 @@
 #include "main_window/GridModel.h"
 #include "main_window/TForm_Main.h"
 #include "main_window/TaskGrid.h"
-#include "reminders/ReminderWatch.h"
 #include "store/TTable.h"
 #include "toolkit/Guarded.h"
 #include "toolkit/MessageBox.h"
@@ -91,14 +90,14 @@ void TForm_Main::editTask() {
     openEditor(&TForm_Edit::prepareForEdit);
 }
 
+// The editor holds the current record from its preparation until it has closed.
 void TForm_Main::openEditor(void (TForm_Edit::*prepare)()) {
-    Watch->pause();
+    const ReminderWatch::Pause editing(*Watch);
     (m_editor->*prepare)();
     m_editor->ShowModal();
 }
 
 void TForm_Main::Form_EditClosed() {
-    Watch->resume();
     UpdateCommandButtons();
     DBGrid_Main->setFocus();
     takeKeyboard();
@@ -112,11 +111,10 @@ void TForm_Main::DBGrid_MainDblClick() {
 }
 
 void TForm_Main::deleteTask() {
-    Watch->pause();
+    const ReminderWatch::Pause deleting(*Watch);
     const Finally finish([this] {
         UpdateCommandButtons();
         DBGrid_Main->setFocus();
-        Watch->resume();
     });
     const QString text = QStringLiteral("Вы действительно хотите удалить задачу \"%1\"?")
                              .arg(table().FieldByName(QStringLiteral("Plan")).AsString());
@@ -130,11 +128,8 @@ void TForm_Main::deleteTask() {
 // program has changed since it was read (un-completed, say) is kept, and the grid then
 // shows it as it is now. The keyboard focus stays.
 void TForm_Main::deleteCompleted() {
-    Watch->pause();
-    const Finally finish([this] {
-        UpdateCommandButtons();
-        Watch->resume();
-    });
+    const ReminderWatch::Pause deleting(*Watch);
+    const Finally finish([this] { UpdateCommandButtons(); });
     TTable& tasks = table();
     tasks.Batch([&tasks] {
         const int count = tasks.RecordCount();

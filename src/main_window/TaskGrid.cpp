@@ -52,13 +52,15 @@ TaskGrid::TaskGrid(QWidget* parent)
 
 void TaskGrid::bind(GridModel* model) {
     m_model = model;
+    // The view moves its current cell off a row that goes, before the table has moved its
+    // cursor: heard before the view hears of it.
+    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { m_following = true; });
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { m_following = false; });
     setModel(model);
     const int rowHeight = std::max(fontMetrics().height() + 3, 19);
     verticalHeader()->setDefaultSectionSize(rowHeight);
     verticalHeader()->setMinimumSectionSize(rowHeight);
-    TTable* table = model->table();
-    connect(table, &TTable::currentChanged, this, &TaskGrid::followTable);
-    connect(table, &TTable::rowsChanged, this, &TaskGrid::followTable);
+    connect(model->table(), &TTable::currentChanged, this, &TaskGrid::followTable);
     followTable();
 }
 
@@ -82,7 +84,8 @@ void TaskGrid::sizeColumns() {
     }
 }
 
-// The grid's current cell shows the table's current record in the selected column.
+// The grid's current cell shows the table's current record in the selected column. The
+// view repaints the cell it leaves and the one it enters.
 void TaskGrid::followTable() {
     if (!m_model)
         return;
@@ -94,7 +97,6 @@ void TaskGrid::followTable() {
         scrollTo(cell);
     }
     m_following = false;
-    viewport()->update();
 }
 
 void TaskGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

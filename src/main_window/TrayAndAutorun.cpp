@@ -34,6 +34,7 @@ QString autorunEntryState(const QString& entry) {
 
 void TForm_Main::FormCreate() {
     TrayIcon = new QSystemTrayIcon(AboutParts::applicationIcon(), this);
+    TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
     TrayIcon->setToolTip(QStringLiteral("Tarvik"));
     TrayIcon->show();
 }
@@ -60,6 +61,10 @@ void TForm_Main::connectTrayAndExit() {
 
 void TForm_Main::setExecutablePath(const QString& path) {
     m_executablePath = path;
+}
+
+void TForm_Main::setAutoRun(bool on) {
+    CheckBox_AutoRun->setChecked(on);
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {

@@ -38,11 +38,23 @@ private:
 
 } // namespace
 
+ReminderWatch::Pause::Pause(ReminderWatch& watch)
+    : m_watch(watch) {
+    if (m_watch.m_pauses++ == 0)
+        m_watch.m_timer->setEnabled(false);
+}
+
+ReminderWatch::Pause::~Pause() {
+    if (--m_watch.m_pauses == 0)
+        m_watch.m_timer->setEnabled(true);
+}
+
 ReminderWatch::ReminderWatch(QObject* parent)
     : QObject(parent)
     , m_timer(new Timer(1000, true, this))
     , m_notice(ReminderNotice::create(this))
     , m_day(Clock::now().date()) {
+    m_timer->setObjectName(QStringLiteral("Timer1"));
     connect(m_timer, &Timer::timeout, this, &ReminderWatch::Timer1Timer);
     connect(m_notice, &ReminderNotice::activated, this, &ReminderWatch::bringDialogForward);
 }
@@ -53,15 +65,6 @@ void ReminderWatch::bind(TTable* table, TForm_Remainder* dialog) {
     m_earliestKnown = false;
     const auto forget = [this] { m_earliestKnown = false; };
     connect(table, &TTable::rowsChanged, this, forget);
-    connect(table, &TTable::recordChanged, this, forget);
-}
-
-void ReminderWatch::pause() {
-    m_timer->setEnabled(false);
-}
-
-void ReminderWatch::resume() {
-    m_timer->setEnabled(true);
 }
 
 // Reported after the failed walk has unwound, then the watch goes on; a failure that
@@ -76,7 +79,6 @@ void ReminderWatch::Timer1Timer() {
         m_failure = *failure;
         ErrorReport::show(*failure);
     }
-    resume();
 }
 
 // Positions are those of the current order; the count is fixed when the walk starts, and
@@ -91,14 +93,15 @@ void ReminderWatch::walk() {
     if (!anyDueBy(now))
         return;
     const int count = m_table->RecordCount();
-    pause();
     const int before = m_table->RecNo();
-    for (int position = m_table->nextDue(1, count, now); position > 0;
-         position = m_table->nextDue(position + 1, count, Clock::now())) {
-        m_table->setRecNo(position);
-        remind();
+    {
+        const Pause walking(*this);
+        for (int position = m_table->nextDue(1, count, now); position > 0;
+             position = m_table->nextDue(position + 1, count, Clock::now())) {
+            m_table->setRecNo(position);
+            remind();
+        }
     }
-    resume();
     m_table->setRecNo(before);
 }
 

@@ -11,9 +11,9 @@ class TTable;
 class Timer;
 
 // The reminder watch: once a second it shows the reminder dialog for every due task, in
-// the grid's order. It owns the on/off switch of its timer (Timer1): the commands that
-// hold or walk the current record pause it and resume it through pause() and resume(),
-// and nothing else switches that timer.
+// the grid's order. It owns the on/off switch of its timer (Timer1): whatever holds or
+// walks the current record, the watch's own walk included, holds a Pause meanwhile, and
+// nothing else switches that timer.
 //
 // A tick with nothing due is one comparison with the earliest reminder still awaited,
 // which is worked out again only after the table changed; the cursor and the views are
@@ -30,15 +30,24 @@ class Timer;
 class ReminderWatch final : public QObject {
     Q_OBJECT
 public:
+    // The watch is off while a pause lives, and on again once the last one has ended,
+    // however its holder ends (a failure included).
+    class Pause final {
+    public:
+        explicit Pause(ReminderWatch& watch);
+        ~Pause();
+        Pause(const Pause&) = delete;
+        Pause& operator=(const Pause&) = delete;
+
+    private:
+        ReminderWatch& m_watch;
+    };
+
     explicit ReminderWatch(QObject* parent);
 
     // The watch works on this table and shows this dialog from now on (their owner binds
     // them once both exist; until then a tick does nothing).
     void bind(TTable* table, TForm_Remainder* dialog);
-
-    const Timer* timer() const { return m_timer; }
-    void pause();
-    void resume();
 
     // The tick: one walk over the due tasks. A failure is reported, once while it lasts,
     // and the watch comes back on, so reminders never stop for good.
@@ -65,6 +74,7 @@ private:
     void bringDialogForward(const QString& activationToken);
 
     Timer* m_timer;
+    int m_pauses = 0;
     ReminderNotice* m_notice;
     TTable* m_table = nullptr;
     TForm_Remainder* m_dialog = nullptr;

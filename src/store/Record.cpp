@@ -2,7 +2,6 @@
 
 #include "store/Fields.h"
 #include "toolkit/Error.h"
-#include "toolkit/UserLocale.h"
 
 #include <utility>
 
@@ -12,61 +11,12 @@ namespace {
     throw TarvikError(QStringLiteral("'%1' is not a valid date and time").arg(value.toString()));
 }
 
-// The forms the program itself shows a date-time in, besides the file's own.
-Stamp parseShown(const QString& text) {
-    for (const char* format : {"dd.MM.yyyy hh:mm:ss", "dd.MM.yyyy hh:mm", "dd.MM.yyyy"}) {
-        const QDateTime value = QDateTime::fromString(text, QString::fromLatin1(format));
-        if (value.isValid())
-            return Stamps::fromDateTime(value);
-    }
-    return NoStamp;
-}
-
 Stamp toStamp(const QVariant& value) {
     if (!value.isValid())
         return NoStamp;
-    switch (value.metaType().id()) {
-    case QMetaType::QDateTime:
-        return Stamps::fromDateTime(value.toDateTime());
-    case QMetaType::QDate:
-        return Stamps::fromDateTime(value.toDate().startOfDay());
-    case QMetaType::QString: {
-        const QString text = value.toString().trimmed();
-        if (text.isEmpty())
-            return NoStamp;
-        Stamp stamp = Stamps::parse(text);
-        if (stamp == NoStamp)
-            stamp = parseShown(text);
-        if (stamp == NoStamp)
-            notADate(value);
-        return stamp;
-    }
-    default:
-        if (!value.canConvert<QDateTime>() || !value.toDateTime().isValid())
-            notADate(value);
-        return Stamps::fromDateTime(value.toDateTime());
-    }
-}
-
-QString dateText(const QDateTime& value) {
-    QString text = UserLocale::get().toString(value.date(), QLocale::ShortFormat);
-    if (value.time() != QTime(0, 0))
-        text += ' ' + value.time().toString(QStringLiteral("hh:mm:ss"));
-    return text;
-}
-
-QString fieldText(int field, const QVariant& value) {
-    if (!value.isValid())
-        return QString();
-    switch (field) {
-    case F_Reminder:
-    case F_Date:
-        return dateText(value.toDateTime());
-    case F_Completed:
-        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    default:
-        return value.toString();
-    }
+    if (value.metaType().id() != QMetaType::QDateTime)
+        notADate(value);
+    return Stamps::fromDateTime(value.toDateTime());
 }
 
 // A NUL would hide the rest of the text from the file's length(), and so from its CHECK.
@@ -129,26 +79,6 @@ QVariant Record::value(int field, const LocalTimes& times) const {
     default:
         return completed > 0;
     }
-}
-
-QDateTime Record::dateTime(int field, const LocalTimes& times) const {
-    if (field == F_Reminder)
-        return times.dateTime(reminder);
-    if (field == F_Date)
-        return times.dateTime(date);
-    return value(field, times).toDateTime();
-}
-
-QString Record::text(int field, const LocalTimes& times) const {
-    if (field == F_Plan)
-        return plan;
-    if (field == F_Comments)
-        return comments;
-    return fieldText(field, value(field, times));
-}
-
-bool Record::boolean(int field, const LocalTimes& times) const {
-    return field == F_Completed ? completed > 0 : value(field, times).toBool();
 }
 
 bool Record::setValue(int field, const QVariant& value) {

@@ -31,14 +31,10 @@ struct Record {
     // A null QVariant for an empty field; date-times as local QDateTime, Completed as bool,
     // ID as qint64.
     QVariant value(int field, const LocalTimes& times) const;
-    // The typed reads of TField, without a QVariant: the reminder watch reads every row
-    // once a second.
-    QDateTime dateTime(int field, const LocalTimes& times) const; // invalid when empty
-    QString text(int field, const LocalTimes& times) const;       // "" when empty
-    bool boolean(int field, const LocalTimes& times) const;       // false when empty
-    // Converts value to the field's kind. TarvikError when it does not convert, and for ID,
-    // which only the database assigns. A text loses any NUL character. Returns false when
-    // the field already held that value (an unreadable date reads as no value), so that
-    // setting it again changes nothing and leaves the stored value as it is.
+    // Converts value to the field's kind; a date-time field takes a QDateTime, or nothing
+    // for no value. TarvikError when it does not convert, and for ID, which only the
+    // database assigns. A text loses any NUL character. Returns false when the field
+    // already held that value (an unreadable date reads as no value), so that setting it
+    // again changes nothing and leaves the stored value as it is.
     bool setValue(int field, const QVariant& value);
 };

@@ -79,11 +79,6 @@ Stamp parse(const char* text, int size) {
     return pack(year, month, day, hour, minute, second);
 }
 
-Stamp parse(const QString& text) {
-    const QByteArray latin = text.trimmed().toLatin1();
-    return parse(latin.constData(), int(latin.size()));
-}
-
 Stamp fromParts(const QDate& date, const QTime& time) {
     if (!date.isValid() || !time.isValid())
         return NoStamp;

@@ -17,7 +17,6 @@ namespace Stamps {
 // 'YYYY-MM-DD HH:MM:SS', also with a 'T' between date and time, without seconds or
 // time, or with a fraction of a second (dropped). NoStamp for anything else.
 Stamp parse(const char* text, int size);
-Stamp parse(const QString& text);
 // NoStamp when the date or time is invalid or the year is outside 1..9999.
 Stamp fromParts(const QDate& date, const QTime& time);
 // NoStamp for an invalid value; the milliseconds are dropped. Throws TarvikError for a

@@ -101,7 +101,7 @@ struct TTable::Impl {
 
     void readRows();
     void sortAll();
-    void placeUnplaced();
+    std::vector<int> misplaced() const;
     void reread();
     // Reads the rows again if another connection has written the file since they were
     // read; true when it did.
@@ -125,35 +125,45 @@ void TTable::Impl::sortAll() {
     position = row >= 0 ? positionOf(row) : clamped(0);
 }
 
-// The rows that are not unplaced are still in order among themselves, so each unplaced
-// one needs only a binary search: a refresh after one post costs a few comparisons
-// instead of a sort.
-void TTable::Impl::placeUnplaced() {
-    if (unplaced.empty())
-        return;
-    if (unplaced.size() > fewRows) {
-        sortAll();
-        return;
-    }
-    const int row = currentRow();
-    std::vector<char> moving(rows.size(), 0);
-    for (int posted : unplaced)
-        moving[size_t(posted)] = 1;
-    order.erase(std::remove_if(order.begin(), order.end(),
-                               [&](int live) { return moving[size_t(live)] != 0; }),
-                order.end());
-    const auto less = [this](int a, int b) {
-        return rowOrder.less(rows[size_t(a)], rows[size_t(b)]);
+// The positions, ascending, of the unplaced rows that stand out of order. The other rows
+// are in order among themselves, so an unplaced row in order with its neighbours may stay;
+// a row found out of order no longer counts as a neighbour, which may put the rows beside
+// it out of order in turn. Once none that stays stands out of order, all that stay are in
+// order.
+std::vector<int> TTable::Impl::misplaced() const {
+    std::vector<int> posted = unplaced;
+    std::sort(posted.begin(), posted.end());
+    std::vector<int> positions;
+    for (size_t at = 0; at < order.size(); ++at)
+        if (std::binary_search(posted.begin(), posted.end(), order[at]))
+            positions.push_back(int(at));
+    std::vector<char> out(positions.size(), 0);
+    // The position of the nearest row that stays, one way (step -1 or 1) from positions[i].
+    const auto neighbour = [&](size_t i, int step) {
+        int at = positions[i] + step;
+        for (auto k = qsizetype(i) + step; k >= 0 && k < qsizetype(positions.size()) &&
+                                           positions[size_t(k)] == at && out[size_t(k)] != 0;
+             k += step)
+            at += step;
+        return at >= 0 && at < int(order.size()) ? &rows[size_t(order[size_t(at)])] : nullptr;
     };
-    for (int posted : unplaced) {
-        // A hole was deleted after its post; a row posted twice is placed once.
-        if (rows[size_t(posted)].id == 0 || moving[size_t(posted)] != 1)
-            continue;
-        moving[size_t(posted)] = 2;
-        order.insert(std::upper_bound(order.begin(), order.end(), posted, less), posted);
+    for (bool moved = true; moved;) {
+        moved = false;
+        for (size_t i = 0; i < positions.size(); ++i) {
+            if (out[i] != 0)
+                continue;
+            const Record& row = rows[size_t(order[size_t(positions[i])])];
+            const Record* before = neighbour(i, -1);
+            const Record* after = neighbour(i, 1);
+            out[i] =
+                (before && rowOrder.less(row, *before)) || (after && rowOrder.less(*after, row));
+            moved = moved || out[i] != 0;
+        }
     }
-    unplaced.clear();
-    position = row >= 0 ? positionOf(row) : clamped(0);
+    for (size_t i = 0; i < positions.size(); ++i)
+        positions[i] = out[i] != 0 ? positions[i] : -1;
+    positions.erase(std::remove(positions.begin(), positions.end(), -1), positions.end());
+    return positions;
 }
 
 // Reads every row again and keeps the current record by its ID, or, when another
@@ -179,19 +189,16 @@ bool TTable::Impl::rereadIfChanged() {
 }
 
 QString TField::AsString() const {
-    const Record* record = m_table->d->current();
-    return record ? record->text(m_index, m_table->d->times) : QString();
+    return AsVariant().toString();
 }
 
 QDateTime TField::AsDateTime() const {
-    const Record* record = m_table->d->current();
-    const QDateTime value = record ? record->dateTime(m_index, m_table->d->times) : QDateTime();
+    const QDateTime value = AsVariant().toDateTime();
     return value.isValid() ? value : ZeroDateTime();
 }
 
 bool TField::AsBoolean() const {
-    const Record* record = m_table->d->current();
-    return record && record->boolean(m_index, m_table->d->times);
+    return AsVariant().toBool();
 }
 
 QVariant TField::AsVariant() const {
@@ -199,8 +206,7 @@ QVariant TField::AsVariant() const {
 }
 
 bool TField::IsNull() const {
-    const Record* record = m_table->d->current();
-    return !record || record->isNull(m_index);
+    return !AsVariant().isValid();
 }
 
 void TField::setAsVariant(const QVariant& value) {
@@ -220,26 +226,10 @@ TTable::~TTable() = default;
 void TTable::Open() {
     if (d->active)
         return;
-    if (!d->connection->Connected())
-        d->connection->Open();
     d->position = -1;
     d->readRows();
     d->active = true;
-    emit rowsChanged();
-    emit currentChanged();
-}
-
-void TTable::Close() {
-    if (!d->active)
-        return;
-    leaveEditing();
-    d->active = false;
-    d->rows.clear();
-    d->order.clear();
-    d->unplaced.clear();
-    d->position = -1;
-    emit rowsChanged();
-    emit stateChanged();
+    emit rowsChanged(AllRows, -1);
     emit currentChanged();
 }
 
@@ -247,18 +237,24 @@ TTable::State TTable::state() const {
     return d->state;
 }
 
+template <class Steps> void TTable::changeRows(RowChange change, int row, Steps steps) {
+    emit rowsAboutToChange(change, row);
+    steps();
+    emit rowsChanged(change, row);
+}
+
 void TTable::Insert() {
-    requireActive();
     finishPending();
-    d->pending = Record();
-    d->changed = 0;
-    d->state = InsertState;
+    changeRows(RowAdded, std::max(d->position, 0), [this] {
+        d->pending = Record();
+        d->changed = 0;
+        d->state = InsertState;
+    });
     emit stateChanged();
     emit currentChanged();
 }
 
 void TTable::Edit() {
-    requireActive();
     if (d->state != Browse)
         return;
     if (d->order.empty()) {
@@ -279,10 +275,15 @@ void TTable::Post() {
     writePending();
 }
 
+// A dropped new record leaves the views; a dropped edit leaves them as they were, since
+// they show the stored values of a record being edited.
 void TTable::Cancel() {
     if (d->state == Browse)
         return;
-    leaveEditing();
+    if (d->state == InsertState)
+        changeRows(RowRemoved, insertRow(), [this] { leaveEditing(); });
+    else
+        leaveEditing();
     emit stateChanged();
     emit currentChanged();
     emit recordChanged();
@@ -298,7 +299,6 @@ bool TTable::DeleteIfUnchanged() {
 
 // A row another writer deleted already is gone as asked: the snapshot drops it too.
 bool TTable::removeCurrent(bool refuseChanged) {
-    requireActive();
     if (d->state == InsertState) {
         Cancel();
         return true;
@@ -313,10 +313,12 @@ bool TTable::removeCurrent(bool refuseChanged) {
     }
     const bool wasEditing = d->state == EditState;
     leaveEditing();
-    d->rows[size_t(row)] = Record();
-    d->order.erase(d->order.begin() + d->position);
-    d->position = d->clamped(d->position);
-    emit rowsChanged();
+    const int at = d->position;
+    changeRows(RowRemoved, at, [this, row, at] {
+        d->rows[size_t(row)] = Record();
+        d->order.erase(d->order.begin() + at);
+        d->position = d->clamped(at);
+    });
     if (wasEditing)
         emit stateChanged();
     emit currentChanged();
@@ -324,18 +326,53 @@ bool TTable::removeCurrent(bool refuseChanged) {
 }
 
 void TTable::Refresh() {
-    requireActive();
     finishPending();
-    if (!d->rereadIfChanged())
-        d->placeUnplaced();
-    emit rowsChanged();
+    if (d->rereadIfChanged())
+        emit rowsChanged(AllRows, -1);
+    else
+        placeUnplaced();
     emit currentChanged();
+}
+
+// Up to fewRows unplaced rows, each that stands out of order is taken out and put in again
+// where a binary search puts it, which the views hear of row by row and which keeps every
+// other row as they show it: a refresh after one post costs a few comparisons instead of a
+// sort. More than that are sorted again with everything else.
+void TTable::placeUnplaced() {
+    if (d->unplaced.empty())
+        return;
+    if (d->unplaced.size() > fewRows) {
+        d->sortAll();
+        emit rowsChanged(AllRows, -1);
+        return;
+    }
+    const int current = d->currentRow();
+    std::vector<int> moving;
+    const std::vector<int> misplaced = d->misplaced();
+    for (auto at = misplaced.rbegin(); at != misplaced.rend(); ++at) {
+        moving.push_back(d->order[size_t(*at)]);
+        changeRows(RowRemoved, *at, [this, at] {
+            d->order.erase(d->order.begin() + *at);
+            d->position = d->clamped(d->position);
+        });
+    }
+    const auto less = [this](int a, int b) {
+        return d->rowOrder.less(d->rows[size_t(a)], d->rows[size_t(b)]);
+    };
+    std::sort(moving.begin(), moving.end(), less);
+    for (int row : moving) {
+        const auto at = std::upper_bound(d->order.begin(), d->order.end(), row, less);
+        changeRows(RowAdded, int(at - d->order.begin()),
+                   [this, at, row] { d->order.insert(at, row); });
+    }
+    d->unplaced.clear();
+    d->position = current >= 0 ? d->positionOf(current) : d->clamped(0);
 }
 
 bool TTable::followFile() {
     if (!d->active || d->state != Browse || !d->rereadIfChanged())
         return false;
-    emit rowsChanged();
+    emit rowsChanged(AllRows, -1);
     emit currentChanged();
     return true;
 }
@@ -352,11 +389,10 @@ void TTable::Amend(const std::function<void()>& changes) {
 }
 
 void TTable::Batch(const std::function<void()>& steps) {
-    requireActive();
     const bool wasBlocked = blockSignals(true);
     const auto announce = [&] {
         blockSignals(wasBlocked);
-        emit rowsChanged();
+        emit rowsChanged(AllRows, -1);
         emit stateChanged();
         emit currentChanged();
     };
@@ -375,13 +411,11 @@ void TTable::Batch(const std::function<void()>& steps) {
 }
 
 void TTable::First() {
-    requireActive();
     finishPending();
     moveTo(d->clamped(0));
 }
 
 void TTable::Next() {
-    requireActive();
     finishPending();
     moveTo(d->clamped(d->position + 1));
 }
@@ -429,7 +463,7 @@ void TTable::setIndexFieldNames(const QString& names) {
     if (!d->active)
         return;
     d->sortAll();
-    emit rowsChanged();
+    emit rowsChanged(AllRows, -1);
     emit currentChanged();
 }
 
@@ -507,11 +541,6 @@ void TTable::setFieldValue(int field, const QVariant& value) {
     emit recordChanged();
 }
 
-void TTable::requireActive() const {
-    if (!d->active)
-        throw TarvikError(QStringLiteral("Cannot perform this operation on a closed dataset"));
-}
-
 void TTable::finishPending() {
     if (d->state == Browse)
         return;
@@ -541,7 +570,7 @@ void TTable::storeInsert() {
     d->unplaced.push_back(row);
     d->position = at;
     leaveEditing();
-    emit rowsChanged();
+    emit rowsChanged(RowValues, at);
     emit stateChanged();
     emit currentChanged();
 }
@@ -557,6 +586,7 @@ void TTable::storeEdit() {
         d->pending.stored = StoredValues::afterWrite(d->pending.stored, d->changed);
         stored = d->pending;
         d->unplaced.push_back(row); // a row whose order holds stays where it is
+        emit rowsChanged(RowValues, d->position);
     }
     leaveEditing();
     emit stateChanged();
@@ -570,7 +600,7 @@ void TTable::refuse(PlansRows::Outcome outcome, Attempt attempt) {
     const QString title = d->rows[size_t(d->currentRow())].plan;
     leaveEditing();
     d->reread();
-    emit rowsChanged();
+    emit rowsChanged(AllRows, -1);
     emit stateChanged();
     emit currentChanged();
     emit recordChanged();

@@ -27,7 +27,6 @@ public:
         : m_table(table)
         , m_index(index) {}
 
-    int Index() const { return m_index; }
     QString AsString() const;     // empty field: ""
     QDateTime AsDateTime() const; // empty field: the zero date-time, ZeroDateTime()
     bool AsBoolean() const;       // empty field: false
@@ -65,12 +64,17 @@ public:
     enum State { Browse, EditState, InsertState };
     // What a refused write was about to do.
     enum Attempt { Editing, Removing };
+    // A change of the rows the views show (the pending new record among them, at
+    // insertRow()): one row added or taken away, the values of one row, or every row (read
+    // again, or in a new order).
+    enum RowChange { RowAdded, RowRemoved, RowValues, AllRows };
+    Q_ENUM(RowChange)
 
     explicit TTable(TConnection* connection, QObject* parent = nullptr);
     ~TTable() override;
 
-    void Open(); // reads every row; current record: the first (or none)
-    void Close();
+    // Reads every row through the open connection; current record: the first (or none).
+    void Open();
     State state() const;
 
     void Insert();
@@ -141,7 +145,10 @@ public:
     void setFieldValue(int field, const QVariant& value);
 
 signals:
-    void rowsChanged();    // rows re-read, added, removed or re-ordered
+    // The views hear of a change of their rows as Qt's item models tell theirs: an added or
+    // a removed row before the change as well, at the view row where it comes or goes.
+    void rowsAboutToChange(TTable::RowChange change, int row);
+    void rowsChanged(TTable::RowChange change, int row);
     void currentChanged(); // another record became current (or the state changed)
     // A field of the current record changed: set in the pending record, stored by Post
     // or dropped by Cancel.
@@ -150,9 +157,9 @@ signals:
     void beforePost(); // bound controls write their text into the fields now
 
 private:
-    friend class TField; // reads the current record without a QVariant
-
-    void requireActive() const;
+    // Tells the views of an added or a removed row around the steps, which cannot fail.
+    template <class Steps> void changeRows(RowChange change, int row, Steps steps);
+    void placeUnplaced();
     // Posts the pending record if a field was changed, otherwise cancels it.
     void finishPending();
     void writePending();

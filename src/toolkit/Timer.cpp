@@ -1,13 +1,16 @@
 #include "toolkit/Timer.h"
 
+#include <QTimer>
+
 Timer::Timer(int intervalMsecs, bool enabled, QObject* parent)
     : QObject(parent)
+    , m_timer(new QTimer(this))
     , m_interval(intervalMsecs)
     , m_enabled(enabled) {
     // A coarse timer may end a period up to 5 % early; a second of the clock or the watch
     // should be a second.
-    m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &Timer::timeout);
+    m_timer->setTimerType(Qt::PreciseTimer);
+    connect(m_timer, &QTimer::timeout, this, &Timer::timeout);
     restart();
 }
 
@@ -26,7 +29,7 @@ void Timer::setInterval(int msecs) {
 }
 
 void Timer::restart() {
-    m_timer.stop();
+    m_timer->stop();
     if (m_enabled && m_interval > 0)
-        m_timer.start(m_interval);
+        m_timer->start(m_interval);
 }

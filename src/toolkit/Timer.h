@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QObject>
-#include <QTimer>
+
+class QTimer;
 
 // A timer with the toolkit's switching rules: switching on a timer that already runs
 // does not restart its period, and setting the interval it already has changes nothing.
@@ -16,18 +17,13 @@ public:
     int Interval() const { return m_interval; }
     void setInterval(int msecs);
 
-    // True while a period is counting (enabled with a positive interval).
-    bool isRunning() const { return m_timer.isActive(); }
-    // Milliseconds left of the running period; -1 while not running.
-    int remainingTime() const { return m_timer.remainingTime(); }
-
 signals:
     void timeout();
 
 private:
     void restart();
 
-    QTimer m_timer;
+    QTimer* m_timer; // counts the period
     int m_interval;
     bool m_enabled;
 };

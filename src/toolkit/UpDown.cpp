@@ -20,17 +20,17 @@ QToolButton* arrowButton(Qt::ArrowType arrow, const QString& name, QWidget* pare
 
 UpDown::UpDown(int min, int max, QWidget* parent)
     : QWidget(parent)
-    , m_up(arrowButton(Qt::UpArrow, QStringLiteral("Больше"), this))
-    , m_down(arrowButton(Qt::DownArrow, QStringLiteral("Меньше"), this))
     , m_min(min)
     , m_max(max) {
+    QToolButton* up = arrowButton(Qt::UpArrow, QStringLiteral("Больше"), this);
+    QToolButton* down = arrowButton(Qt::DownArrow, QStringLiteral("Меньше"), this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(m_up);
-    layout->addWidget(m_down);
-    connect(m_up, &QToolButton::clicked, this, [this] { step(1); });
-    connect(m_down, &QToolButton::clicked, this, [this] { step(-1); });
+    layout->addWidget(up);
+    layout->addWidget(down);
+    connect(up, &QToolButton::clicked, this, [this] { step(1); });
+    connect(down, &QToolButton::clicked, this, [this] { step(-1); });
     setPosition(0);
     resize(17, 25);
 }

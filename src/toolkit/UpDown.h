@@ -2,8 +2,6 @@
 
 #include <QWidget>
 
-class QToolButton;
-
 // A vertical pair of spin arrows attached to no edit. A click on an arrow moves the
 // position by one within [min, max] (no wrap of its own), then emits clicked(), also when
 // the position stood at the bound and stays there.
@@ -14,12 +12,7 @@ public:
 
     int Position() const { return m_position; }
     void setPosition(int position); // clamped to [min, max]; emits nothing
-    int Min() const { return m_min; }
-    int Max() const { return m_max; }
-    void setMax(int max); // the position is clamped to the new range
-
-    QToolButton* upButton() const { return m_up; }
-    QToolButton* downButton() const { return m_down; }
+    void setMax(int max);           // the position is clamped to the new range
 
 signals:
     void clicked();
@@ -27,8 +20,6 @@ signals:
 private:
     void step(int delta);
 
-    QToolButton* m_up;
-    QToolButton* m_down;
     int m_min;
     int m_max;
     int m_position = 0;
