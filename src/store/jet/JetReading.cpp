@@ -20,12 +20,16 @@ const quint32 End = 0x454e4431;   // "END1"
 enum Answer : quint8 { Rows, Refused };
 
 // What the helper may take: a margin for the program itself, and the rows of the file,
-// which in memory take a few times their size on the disk.
-constexpr qint64 MemoryMargin = 512ll << 20;
-constexpr qint64 MemoryPerFileByte = 32;
-// A whole file reads in well under a second per megabyte even on a slow machine.
-constexpr int TimeMargin = 5000;
-constexpr qint64 FileBytesPerMs = 1000;
+// which in memory take a few times their size on the disk. A whole file reads in well under
+// a second per megabyte even on a slow machine.
+JetReadingPlatform::Limits limitsFor(const QString& path) {
+    constexpr qint64 MemoryMargin = 512ll << 20;
+    constexpr qint64 MemoryPerFileByte = 32;
+    constexpr int TimeMargin = 5000;
+    constexpr qint64 FileBytesPerMs = 1000;
+    const qint64 size = QFileInfo(path).size();
+    return {MemoryMargin + MemoryPerFileByte * size, int(TimeMargin + size / FileBytesPerMs)};
+}
 
 QDataStream& operator<<(QDataStream& out, const JetTask& task) {
     return out << task.id << task.reminder << task.date << task.plan << task.comments
@@ -64,7 +68,7 @@ QByteArray answerOf(const QString& path) {
 
 // The helper's answer when it ended well: the output, once it has ended.
 QByteArray runHelper(const QString& path) {
-    const qint64 size = QFileInfo(path).size();
+    const JetReadingPlatform::Limits limits = limitsFor(path);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QString::fromLatin1(Asked), path);
     QProcess helper;
@@ -72,8 +76,8 @@ QByteArray runHelper(const QString& path) {
     helper.setStandardInputFile(QProcess::nullDevice());
     helper.setStandardErrorFile(QProcess::nullDevice()); // libmdb's warnings
     helper.start(QCoreApplication::applicationFilePath(), QStringList());
-    const int limit = int(TimeMargin + size / FileBytesPerMs);
-    if (!helper.waitForFinished(limit)) {
+    const JetReadingPlatform::Confinement confinement(helper, limits);
+    if (!helper.waitForFinished(limits.milliseconds)) {
         if (helper.error() == QProcess::FailedToStart)
             throw TarvikError(QStringLiteral("Задачи из базы данных Access (Jet) \"%1\" перенести "
                                              "не удалось: программа не смогла запустить своё "
@@ -81,7 +85,8 @@ QByteArray runHelper(const QString& path) {
                                   .arg(PlansFile::shown(path), helper.errorString()));
         helper.kill();
         helper.waitForFinished(-1);
-        damaged(path, QStringLiteral("чтение не закончилось за %1 с").arg(limit / 1000));
+        damaged(path,
+                QStringLiteral("чтение не закончилось за %1 с").arg(limits.milliseconds / 1000));
     }
     if (helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0)
         damaged(path, QStringLiteral("чтение его страниц оборвалось аварийно"));
@@ -155,7 +160,7 @@ int serveIfAsked() {
     const QString path = qEnvironmentVariable(Asked);
     if (path.isEmpty())
         return -1;
-    JetReadingPlatform::limitMemory(MemoryMargin + MemoryPerFileByte * QFileInfo(path).size());
+    JetReadingPlatform::confineSelf(limitsFor(path));
     return JetReadingPlatform::writeOut(answerOf(path)) ? 0 : 1;
 }
 

@@ -3,12 +3,37 @@
 #include <QByteArray>
 #include <QString>
 
+class QProcess;
+
 // What the reading helper needs of its platform. One source file per platform.
 namespace JetReadingPlatform {
-// Caps what the process may allocate from now on at bytes more than it has.
-void limitMemory(qint64 bytes);
+
+// What the helper may take of the machine before it is ended.
+struct Limits {
+    qint64 memoryBytes;
+    int milliseconds;
+};
+
+// First thing in the helper: it ends with its parent, and on POSIX caps its own memory and
+// processor time (on Windows the parent's job caps its memory).
+void confineSelf(const Limits& limits);
+
+// Held by the parent while the helper runs. Windows: a job that caps the helper's memory and
+// ends it with the parent. POSIX: nothing.
+class Confinement final {
+public:
+    Confinement(const QProcess& helper, const Limits& limits);
+    ~Confinement();
+    Confinement(const Confinement&) = delete;
+    Confinement& operator=(const Confinement&) = delete;
+
+private:
+    void* m_job = nullptr;
+};
+
 // Writes all of data to the standard output, unchanged (no text-mode line endings).
 bool writeOut(const QByteArray& data);
 // The file's name as libmdb opens it, with the C library's fopen().
 QByteArray fileName(const QString& path);
+
 } // namespace JetReadingPlatform

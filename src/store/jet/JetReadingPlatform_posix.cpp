@@ -2,21 +2,35 @@
 
 #include <QFile>
 
+#include <csignal>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace JetReadingPlatform {
 
-// The limit counts from the address space the process already has, which a sanitizer's
-// shadow memory makes terabytes large.
-void limitMemory(qint64 bytes) {
+// The memory limit counts from the address space the process already has, which a
+// sanitizer's shadow memory makes terabytes large. A helper whose parent was killed ends
+// with it instead of reading on for nobody.
+void confineSelf(const Limits& limits) {
     QFile statm(QStringLiteral("/proc/self/statm"));
     qint64 mapped = 0;
     if (statm.open(QIODevice::ReadOnly))
         mapped = statm.readLine().split(' ').value(0).toLongLong() * sysconf(_SC_PAGESIZE);
-    const rlimit limit{rlim_t(mapped + bytes), rlim_t(mapped + bytes)};
-    setrlimit(RLIMIT_AS, &limit);
+    const rlimit memory{rlim_t(mapped + limits.memoryBytes), rlim_t(mapped + limits.memoryBytes)};
+    setrlimit(RLIMIT_AS, &memory);
+    const auto seconds = rlim_t(limits.milliseconds / 1000 + 1);
+    const rlimit processor{seconds, seconds};
+    setrlimit(RLIMIT_CPU, &processor);
+    const pid_t parent = getppid();
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) // the parent ended before the request took
+        _exit(1);
 }
+
+Confinement::Confinement(const QProcess&, const Limits&) {}
+
+Confinement::~Confinement() = default;
 
 QByteArray fileName(const QString& path) {
     return QFile::encodeName(path);
