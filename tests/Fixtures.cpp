@@ -14,8 +14,6 @@
 
 #include <sqlite3.h>
 #include <stdexcept>
-#include <sys/fsuid.h>
-#include <unistd.h>
 
 namespace {
 
@@ -51,10 +49,12 @@ TempProgram::TempProgram()
         throw std::runtime_error("no temporary folder");
     QDir(m_dir.path()).mkpath(QStringLiteral("config"));
     qputenv("XDG_CONFIG_HOME", configHome().toUtf8());
+    clearPlatformSettings();
     Schema::createDatabase(databasePath());
 }
 
 TempProgram::~TempProgram() {
+    clearPlatformSettings();
     if (m_hadConfigHome)
         qputenv("XDG_CONFIG_HOME", m_oldConfigHome);
     else
@@ -148,25 +148,6 @@ ForeignLock::ForeignLock(const QString& databasePath) {
 ForeignLock::~ForeignLock() {
     sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(m_db);
-}
-
-OrdinaryUser::OrdinaryUser() {
-    if (geteuid() != 0)
-        return; // an ordinary user already
-    constexpr uid_t nobody = 65534;
-    setfsgid(nobody);
-    setfsuid(nobody);
-    m_switched = true;
-    // setfsuid() answers with the identity before the call: asking again tells if it took.
-    if (int(setfsuid(nobody)) != int(nobody))
-        throw std::runtime_error("cannot act as an ordinary user");
-}
-
-OrdinaryUser::~OrdinaryUser() {
-    if (!m_switched)
-        return;
-    setfsuid(0);
-    setfsgid(0);
 }
 
 void openToEveryone(const QString& path) {

@@ -32,7 +32,9 @@ struct TaskRow {
 };
 
 // A temporary program folder holding a fresh Plans.mdb (made by the build's schema code)
-// and a temporary settings store: XDG_CONFIG_HOME points into the folder while it lives.
+// and a temporary settings store: XDG_CONFIG_HOME points into the folder while it lives; on
+// Windows, where the settings are the registry's, the program's values are removed when the
+// folder is made and when it goes.
 class TempProgram final {
 public:
     TempProgram();
@@ -76,8 +78,11 @@ private:
 // File access as an ordinary user (nobody) while the object lives, so that permission bits
 // hold when the tests run as root too, who may otherwise read and write everything. Only
 // this thread is affected. The folders a test uses must be opened to everyone first.
+// Only POSIX systems let a test take another user's file permissions: elsewhere available()
+// is false, and a test that needs them skips.
 class OrdinaryUser final {
 public:
+    static bool available();
     OrdinaryUser();
     ~OrdinaryUser();
     OrdinaryUser(const OrdinaryUser&) = delete;
@@ -88,6 +93,24 @@ private:
 };
 // Lets everyone read, write and enter path and everything below it.
 void openToEveryone(const QString& path);
+// The reason a test that needs OrdinaryUser gives where it is not available.
+inline const char* const NoOrdinaryUser =
+    "another user's file permissions cannot be taken on this platform";
+
+// The things a POSIX folder may hold that are no file: a FIFO, a symbolic link to a device.
+// False where the platform has none (Windows), and the test skips with NoSpecialFiles.
+bool makeFifo(const QString& path);
+bool makeDeviceLink(const QString& path);
+inline const char* const NoSpecialFiles = "FIFOs and links to devices are POSIX's";
+// A small file system of kilobytes mounted over folder, so that a disk can really fill up;
+// false where it cannot be (without root, or on Windows).
+bool mountSmallDisk(const QString& folder, int kilobytes);
+void unmountSmallDisk(const QString& folder);
+
+// The program's settings removed: on Windows its registry values (HKCU\Software\Tarvik and
+// the Run value), which no temporary folder holds; elsewhere nothing, the INI store being
+// the temporary folder's own.
+void clearPlatformSettings();
 
 // The bytes of a file, or of every file below a folder with their names, to compare a
 // file or folder before and after something that must leave it alone.

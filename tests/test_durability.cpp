@@ -28,7 +28,6 @@
 #include <chrono>
 #include <cstdio>
 #include <sqlite3.h>
-#include <sys/mount.h>
 #include <thread>
 
 namespace {
@@ -208,12 +207,11 @@ public:
     explicit SmallDisk(const QString& folder)
         : m_folder(folder) {
         QDir().mkpath(folder);
-        m_mounted =
-            ::mount("tmpfs", folder.toLocal8Bit().constData(), "tmpfs", 0, "size=512k") == 0;
+        m_mounted = mountSmallDisk(folder, 512);
     }
     ~SmallDisk() {
         if (m_mounted)
-            ::umount2(m_folder.toLocal8Bit().constData(), MNT_DETACH);
+            unmountSmallDisk(m_folder);
     }
     SmallDisk(const SmallDisk&) = delete;
     SmallDisk& operator=(const SmallDisk&) = delete;
@@ -438,7 +436,7 @@ private slots:
         const QString folder = program->folder() + QStringLiteral("small");
         SmallDisk disk(folder);
         if (!disk.mounted())
-            QSKIP("mounting a small tmpfs needs root: the full-disk case is not run");
+            QSKIP("mounting a small tmpfs needs root and Linux: the full-disk case is not run");
         const QString path = folder + QStringLiteral("/Plans.mdb");
         Schema::createDatabase(path);
         Instances::createAll(connectionTo(path));

@@ -21,7 +21,6 @@
 #include <cstdio>
 #include <optional>
 #include <sqlite3.h>
-#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -255,15 +254,14 @@ private slots:
         QFETCH(QString, thing);
         QFETCH(QString, said);
         const QString path = program->databasePath();
-        const QByteArray file = QFile::encodeName(path);
         if (thing == "page size") {
             QFile database(path);
             QVERIFY(database.open(QIODevice::ReadWrite) && database.seek(16));
             database.write(QByteArray("\x03\x00", 2)); // 768: no page size at all
         } else {
             QFile::remove(path);
-            QVERIFY(thing == "fifo" ? ::mkfifo(file.constData(), 0600) == 0
-                                    : QFile::link(QStringLiteral("/dev/null"), path));
+            if (!(thing == "fifo" ? makeFifo(path) : makeDeviceLink(path)))
+                QSKIP(NoSpecialFiles);
         }
         QCOMPARE(JetFile::convertIfJet(path), QString());
         try {
