@@ -11,6 +11,7 @@
 #include <QMap>
 
 #include <functional>
+#include <memory>
 #include <sqlite3.h>
 
 namespace {
@@ -35,15 +36,16 @@ using PlansFile::damaged;
 
 void query(sqlite3* db, const QString& path, const char* sql,
            const std::function<void(sqlite3_stmt*)>& onRow = {}) {
-    sqlite3_stmt* statement = nullptr;
-    int result = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
-    while (result == SQLITE_OK && (result = sqlite3_step(statement)) == SQLITE_ROW) {
+    sqlite3_stmt* prepared = nullptr;
+    int result = sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(prepared,
+                                                                          sqlite3_finalize);
+    while (result == SQLITE_OK && (result = sqlite3_step(prepared)) == SQLITE_ROW) {
         if (onRow)
-            onRow(statement);
+            onRow(prepared);
         result = SQLITE_OK;
     }
     const QString reason = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_finalize(statement);
     if (result == SQLITE_DONE)
         return;
     // The primary code, whether or not the connection gives extended ones.
@@ -128,13 +130,9 @@ void checkPages(sqlite3* db, const QString& path) {
         damaged(path, problems.join('\n'));
 }
 
-// Reading each value decodes every record and follows every overflow chain.
-void readRows(sqlite3* db, const QString& path) {
-    query(db, path, "SELECT Reminder, Date, Plan, ID, Comments, Completed FROM main.Plans",
-          [](sqlite3_stmt* row) {
-              for (int column = 0; column < 6; ++column)
-                  sqlite3_column_bytes(row, column);
-          });
+// Each row the statement returns is decoded whole, every overflow chain followed.
+void readRows(sqlite3* db, const QString& path, const std::function<void(sqlite3_stmt*)>& onRow) {
+    query(db, path, PlansFile::everyRow, onRow);
 }
 
 // Returns whether the file keeps a write-ahead log.
@@ -207,18 +205,22 @@ Facts inspect(const QString& path) {
     return facts;
 }
 
-void verify(sqlite3* db, const QString& path) {
+qint64 verify(sqlite3* db, const QString& path, const std::function<void(sqlite3_stmt*)>& onRow) {
     // One snapshot for all the checks; a read transaction takes no write lock.
     query(db, path, "BEGIN");
+    qint64 version = 0;
     try {
+        query(db, path, "PRAGMA data_version",
+              [&](sqlite3_stmt* row) { version = sqlite3_column_int64(row, 0); });
         checkTable(db, path);
         checkPages(db, path);
-        readRows(db, path);
+        readRows(db, path, onRow);
     } catch (...) {
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
     query(db, path, "COMMIT");
+    return version;
 }
 
 } // namespace PlansFile

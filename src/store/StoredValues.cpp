@@ -1,7 +1,6 @@
 #include "store/StoredValues.h"
 
 #include "store/Fields.h"
-#include "store/Statement.h"
 
 #include <QByteArrayView>
 
@@ -12,17 +11,23 @@ namespace {
 
 static_assert(FieldCount == 6, "one stored value per field");
 
+const char* textOf(sqlite3_stmt* select, int column, int* size) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(select, column));
+    *size = sqlite3_column_bytes(select, column);
+    return text;
+}
+
 // 'YYYY-MM-DD HH:MM:SS' and nothing else: the form Stamps::format writes.
-bool writtenStamp(const Statement& select, int column) {
+bool writtenStamp(sqlite3_stmt* select, int column) {
     int size = 0;
-    const char* text = select.rawText(column, &size);
+    const char* text = textOf(select, column, &size);
     return size == 19 && text[10] == ' ' && text[16] == ':' && Stamps::parse(text, size) != NoStamp;
 }
 
 // Reads the value back as the program would write it again: byte for byte, same type. An
 // empty field is written back as NULL, whatever it was read from.
-bool asWritten(const Statement& select, int field) {
-    const int type = select.type(field);
+bool asWritten(sqlite3_stmt* select, int field) {
+    const int type = sqlite3_column_type(select, field);
     if (type == SQLITE_NULL || field == F_ID)
         return true;
     switch (field) {
@@ -34,11 +39,11 @@ bool asWritten(const Statement& select, int field) {
         if (type != SQLITE_TEXT)
             return false;
         int size = 0;
-        const char* text = select.rawText(field, &size);
+        const char* text = textOf(select, field, &size);
         return QByteArrayView(text, size).isValidUtf8();
     }
     default:
-        return type == SQLITE_INTEGER && (select.int64(field) == 0 || select.int64(field) == 1);
+        return type == SQLITE_INTEGER && (sqlite3_column_int64(select, field) & ~qint64(1)) == 0;
     }
 }
 
@@ -49,12 +54,12 @@ StoredValues::~StoredValues() {
         sqlite3_value_free(value);
 }
 
-std::shared_ptr<const StoredValues> StoredValues::read(const Statement& select) {
+std::shared_ptr<const StoredValues> StoredValues::read(sqlite3_stmt* select) {
     std::shared_ptr<StoredValues> odd;
     for (int field = 0; field < FieldCount; ++field) {
         if (asWritten(select, field))
             continue;
-        keep(odd, field, select.value(field));
+        keep(odd, field, sqlite3_column_value(select, field));
     }
     return odd;
 }

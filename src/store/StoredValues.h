@@ -5,8 +5,8 @@
 #include <array>
 #include <memory>
 
+struct sqlite3_stmt;
 struct sqlite3_value;
-class Statement;
 
 // The values of one row exactly as the file holds them, kept only for the fields whose
 // stored form is not the one this program writes: a date as '2026-12-08T10:00', a
@@ -23,7 +23,7 @@ public:
     // The odd fields of the row select stands on; null when every field is stored as the
     // program writes it, which is what it keeps for nearly every row. Call it before the
     // row's typed reads, which may convert the values.
-    static std::shared_ptr<const StoredValues> read(const Statement& select);
+    static std::shared_ptr<const StoredValues> read(sqlite3_stmt* select);
     // What is left odd once the given fields have been written in the program's own forms;
     // null when nothing is.
     static std::shared_ptr<const StoredValues>

@@ -73,8 +73,14 @@ public:
     explicit TTable(TConnection* connection, QObject* parent = nullptr);
     ~TTable() override;
 
-    // Reads every row through the open connection; current record: the first (or none).
+    // Reads every row through the open connection (the rows its open read while it checked
+    // the file, when it kept them); current record: the first (or none). Open and
+    // rankTitles may run on another thread than the rest, one at a time: start-up runs them
+    // while the splash stands.
     void Open();
+    // Puts the titles in order once, so that the first sort by title compares ranks; see
+    // RowOrder. The current order stays.
+    void rankTitles();
     State state() const;
 
     void Insert();
