@@ -52,10 +52,12 @@ void restoreAutoRun() {
     Form_Main->setAutoRun(!autorun.isEmpty());
 }
 
-// What start-up does while the splash stands: the settings, the program folder and the
-// version stamp, a Jet file converted, and the data module opened in the sort it had, its
-// file read whole and checked. Nothing of it shows; it returns the notices.
+// What start-up does while the splash stands: the main window's theme pictures looked up
+// first, then the settings, the program folder and the version stamp, a Jet file
+// converted, and the data module opened in the sort it had, its file read whole and
+// checked. Nothing of it shows; it returns the notices.
 QStringList prepare(const QString& executablePath) {
+    TForm_Main::lookUpThemePictures();
     QStringList notices{Settings::recoverStore()};
     const Places places = findPlaces(executablePath);
     stampVersion();
