@@ -27,8 +27,8 @@ struct KeyItem {
 constexpr quint32 headBytes = 8;
 
 // By key, then by ID; bytes holds the keys.
-void sortItems(std::vector<KeyItem>& items, const char* bytes) {
-    std::sort(items.begin(), items.end(), [bytes](const KeyItem& a, const KeyItem& b) {
+auto itemLess(const char* bytes) {
+    return [bytes](const KeyItem& a, const KeyItem& b) {
         if (a.head != b.head)
             return a.head < b.head;
         const quint32 common = std::min(a.size, b.size);
@@ -39,7 +39,11 @@ void sortItems(std::vector<KeyItem>& items, const char* bytes) {
         if (order != 0)
             return order < 0;
         return a.size != b.size ? a.size < b.size : a.id < b.id;
-    });
+    };
+}
+
+void sortItems(std::vector<KeyItem>& items, const char* bytes) {
+    std::sort(items.begin(), items.end(), itemLess(bytes));
 }
 
 // The high byte first, zeros past the key's end.
@@ -94,8 +98,11 @@ void RowOrder::sort(std::vector<int>& positions, RowStore& rows) const {
         const quint64 head = quint64(rows.number(row, field)) ^ (quint64(1) << 63);
         items.push_back({head, rows.id(row), 0, 0, row});
     }
-    sortItems(items, nullptr);
-    putInOrder(positions, items);
+    // Rows read again stand in ID order already.
+    if (!std::is_sorted(items.begin(), items.end(), itemLess(nullptr))) {
+        sortItems(items, nullptr);
+        putInOrder(positions, items);
+    }
 }
 
 void RowOrder::rankTitles(std::vector<int>& positions, RowStore& rows) const {

@@ -87,11 +87,6 @@ QString toString(QByteArrayView text) {
     return text.isNull() ? QString() : QString::fromUtf8(text);
 }
 
-// The same text, or none in both.
-bool sameText(QByteArrayView a, QByteArrayView b) {
-    return a.isNull() == b.isNull() && a == b;
-}
-
 } // namespace
 
 RowStore::RowStore()
@@ -155,26 +150,38 @@ int RowStore::find(qint64 id) const {
     return found != m_slots.end() && found->id == id ? int(found - m_slots.begin()) : -1;
 }
 
-// The stored forms first: the typed reads may convert a column's value in the statement.
+// Each column is read once. A row with forms of its own keeps them as they are first
+// (StoredValues), then is read as the program reads any value: the typed reads may convert a
+// column's value in the statement.
 RowStore::Slot RowStore::decode(sqlite3_stmt* select, std::shared_ptr<const StoredValues>* odd) {
-    *odd = StoredValues::read(select);
+    const RowRead read(select);
     Slot slot;
+    slot.id = read.number[F_ID];
+    if (read.allAsWritten()) {
+        slot.reminder = read.reminder;
+        slot.date = read.date;
+        slot.completed =
+            read.type[F_Completed] == SQLITE_NULL ? -1 : qint8(read.number[F_Completed]);
+        slot.plan = m_texts->add(read.text[F_Plan]);
+        slot.comments = m_texts->add(read.text[F_Comments]);
+        return slot;
+    }
+    *odd = StoredValues::read(select, read);
+    slot.odd = true;
     slot.reminder = columnStamp(select, F_Reminder);
     slot.date = columnStamp(select, F_Date);
-    slot.id = sqlite3_column_int64(select, F_ID);
-    if (sqlite3_column_type(select, F_Completed) != SQLITE_NULL)
+    if (read.type[F_Completed] != SQLITE_NULL)
         slot.completed = sqlite3_column_int64(select, F_Completed) != 0 ? 1 : 0;
-    slot.odd = *odd != nullptr;
+    slot.plan = m_texts->add(columnText(select, F_Plan));
+    slot.comments = m_texts->add(columnText(select, F_Comments));
     return slot;
 }
 
 void RowStore::append(sqlite3_stmt* select) {
     std::shared_ptr<const StoredValues> odd;
-    Slot slot = decode(select, &odd);
-    slot.plan = m_texts->add(columnText(select, F_Plan));
-    slot.comments = m_texts->add(columnText(select, F_Comments));
-    m_slots.push_back(slot);
-    keepOdd(size() - 1, std::move(odd));
+    m_slots.push_back(decode(select, &odd));
+    if (odd)
+        m_odd.insert(size() - 1, std::move(odd));
 }
 
 void RowStore::append(const Record& row) {
@@ -219,13 +226,29 @@ void RowStore::keepOdd(int row, std::shared_ptr<const StoredValues> odd) {
         m_odd.remove(row);
 }
 
-// A row with forms of its own is taken as read: it is rare, and its texts may not be the
-// ones the statement converted.
-bool RowStore::unchanged(const Slot& kept, const Slot& read, sqlite3_stmt* select) const {
-    return kept.id == read.id && kept.reminder == read.reminder && kept.date == read.date &&
-           kept.completed == read.completed && !kept.odd && !read.odd &&
-           sameText(m_texts->at(kept.plan), columnText(select, F_Plan)) &&
-           sameText(m_texts->at(kept.comments), columnText(select, F_Comments));
+// Each column's type is asked before its value, which a typed read may convert. A row kept
+// with forms of its own is read anew: it is rare.
+bool RowStore::sameAsWritten(const Slot& kept, sqlite3_stmt* select) const {
+    const auto stamp = [select](int column, Stamp value) {
+        if (value == NoStamp)
+            return sqlite3_column_type(select, column) == SQLITE_NULL;
+        const QByteArray written = Stamps::format(value);
+        return sqlite3_column_type(select, column) == SQLITE_TEXT &&
+               columnText(select, column) == QByteArrayView(written);
+    };
+    const auto text = [&](int column, quint32 place) {
+        if (place == Texts::None)
+            return sqlite3_column_type(select, column) == SQLITE_NULL;
+        return sqlite3_column_type(select, column) == SQLITE_TEXT &&
+               columnText(select, column) == m_texts->at(place);
+    };
+    const int completed = sqlite3_column_type(select, F_Completed);
+    return !kept.odd && sqlite3_column_int64(select, F_ID) == kept.id &&
+           stamp(F_Reminder, kept.reminder) && stamp(F_Date, kept.date) &&
+           text(F_Plan, kept.plan) && text(F_Comments, kept.comments) &&
+           (kept.completed < 0 ? completed == SQLITE_NULL
+                               : completed == SQLITE_INTEGER &&
+                                     sqlite3_column_int64(select, F_Completed) == kept.completed);
 }
 
 void RowStore::reread(const std::function<bool()>& step, sqlite3_stmt* select) {
@@ -239,19 +262,17 @@ void RowStore::reread(const std::function<bool()>& step, sqlite3_stmt* select) {
     QHash<int, std::shared_ptr<const StoredValues>> freshOdd;
     auto kept = byId.begin();
     while (step()) {
-        std::shared_ptr<const StoredValues> odd;
-        Slot read = decode(select, &odd);
-        while (kept != byId.end() && id(*kept) < read.id)
+        const qint64 readId = sqlite3_column_int64(select, F_ID);
+        while (kept != byId.end() && id(*kept) < readId)
             ++kept;
-        if (kept != byId.end() && unchanged(m_slots[size_t(*kept)], read, select)) {
+        if (kept != byId.end() && sameAsWritten(m_slots[size_t(*kept)], select)) {
             fresh.push_back(m_slots[size_t(*kept)]);
             continue;
         }
-        read.plan = m_texts->add(columnText(select, F_Plan));
-        read.comments = m_texts->add(columnText(select, F_Comments));
+        std::shared_ptr<const StoredValues> odd;
+        fresh.push_back(decode(select, &odd));
         if (odd)
-            freshOdd.insert(int(fresh.size()), std::move(odd));
-        fresh.push_back(read);
+            freshOdd.insert(int(fresh.size()) - 1, std::move(odd));
     }
     m_slots = std::move(fresh);
     m_odd = std::move(freshOdd);

@@ -78,7 +78,9 @@ private:
     class Texts;
 
     Slot decode(sqlite3_stmt* select, std::shared_ptr<const StoredValues>* odd);
-    bool unchanged(const Slot& kept, const Slot& read, sqlite3_stmt* select) const;
+    // Whether the row the statement stands on holds what the kept slot does, in the forms
+    // the program writes: then nothing of it needs reading.
+    bool sameAsWritten(const Slot& kept, sqlite3_stmt* select) const;
     void keepOdd(int row, std::shared_ptr<const StoredValues> odd);
     quint32 addText(const QString& text);
     void compactTexts();
