@@ -8,7 +8,6 @@
 #include "store/TConnection.h"
 #include "toolkit/Error.h"
 
-#include <QStringDecoder>
 #include <QStringList>
 
 #include <algorithm>
@@ -24,25 +23,6 @@ constexpr size_t fewRows = 64;
 bool awaitsReminder(const RowStore& rows, int row) {
     return rows.reminder(row) != NoStamp && rows.completed(row) <= 0;
 }
-
-// Titles as UTF-16 in one buffer used again for each, so that a search over every title
-// allocates nothing per title. It decodes as QString::fromUtf8 does.
-class TitleReader final {
-public:
-    QStringView operator()(QByteArrayView text) {
-        if (text.isNull())
-            return {};
-        const qsizetype room = m_decoder.requiredSpace(text.size());
-        if (m_buffer.size() < room)
-            m_buffer.resize(room);
-        const QChar* end = m_decoder.appendToBuffer(m_buffer.data(), text);
-        return QStringView(m_buffer.constData(), end - m_buffer.constData());
-    }
-
-private:
-    QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
-    QString m_buffer;
-};
 
 [[noreturn]] void noSuchField(const QString& name) {
     throw TarvikError(QStringLiteral("Field '%1' not found").arg(name));
@@ -520,11 +500,10 @@ int TTable::nextDue(int from, int last, const QDateTime& now) const {
     return -1;
 }
 
-int TTable::findTitle(int start, const std::function<bool(QStringView)>& matches) const {
+int TTable::findTitle(int start, const std::function<bool(QByteArrayView)>& matches) const {
     const int count = RecordCount();
-    TitleReader title;
-    const auto titleAt = [&](int position) {
-        return title(d->rows.plan(d->order[size_t(position - 1)]));
+    const auto titleAt = [this](int position) {
+        return d->rows.plan(d->order[size_t(position - 1)]);
     };
     // A next match close by is found in the grid's order without reading the rest.
     const int nearby = count / 64;
@@ -536,7 +515,7 @@ int TTable::findTitle(int start, const std::function<bool(QStringView)>& matches
     std::vector<char> matching(size_t(d->rows.size()), 0);
     bool any = false;
     for (int row = 0; row < d->rows.size(); ++row) {
-        matching[size_t(row)] = matches(title(d->rows.plan(row)));
+        matching[size_t(row)] = matches(d->rows.plan(row));
         any = any || matching[size_t(row)];
     }
     if (!any)

@@ -136,7 +136,8 @@ public:
     // positions, the titles are read in the order memory holds them, so that a sorted
     // table, whose titles lie scattered in memory in the grid's order, is searched about as
     // fast as one in stored order.
-    int findTitle(int start, const std::function<bool(QStringView)>& matches) const;
+    // The titles are given as the table keeps them, in UTF-8 (a null view for none).
+    int findTitle(int start, const std::function<bool(QByteArrayView)>& matches) const;
 
     // For views: the stored value at 0-based position row of the current order, without
     // moving the cursor. A null QVariant for an empty field. Date-times as QDateTime,
