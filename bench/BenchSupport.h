@@ -9,10 +9,14 @@
 #include "store/Statement.h"
 #include "store/TConnection.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QStringList>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -41,15 +45,24 @@ template <class Measured> inline double medianMs(int runs, Measured measured) {
         runs, [] {}, measured);
 }
 
-// The process's peak resident memory so far (VmHWM), in megabytes.
-inline double peakMemoryMb() {
-    QFile status(QStringLiteral("/proc/self/status"));
+// A process's peak resident memory so far (VmHWM), in megabytes; this one's by default.
+inline double peakMemoryMb(const QString& process = QStringLiteral("self")) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(process));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
     return -1;
+}
+
+// The machine the figures come from: its cores and its load average, which other work on it
+// moves the timings with.
+inline void machine() {
+    QFile load(QStringLiteral("/proc/loadavg"));
+    const QByteArray average = load.open(QIODevice::ReadOnly) ? load.readLine().trimmed() : "?";
+    std::printf("%d cores, load average %s\n", QThread::idealThreadCount(), average.constData());
+    std::fflush(stdout);
 }
 
 // One line of the report: the figure, its target and whether it is met.
@@ -63,6 +76,37 @@ inline void report(const char* what, double value, double target, const char* un
 inline void figure(const char* what, double value, const char* unit = "ms") {
     std::printf("%-30s %10.3f %s\n", what, value, unit);
     std::fflush(stdout);
+}
+
+// A figure beside the plain Qt build's (plain_qt) from the same run, and the share of it.
+inline void versus(const char* what, double value, double plain, const char* unit = "ms") {
+    std::printf("%-30s %10.3f %s  plain Qt build %10.3f %s  (%.2f of it)\n", what, value, unit,
+                plain, unit, plain > 0 ? value / plain : 0.0);
+    std::fflush(stdout);
+}
+
+// The plain Qt build, beside this benchmark.
+inline QString plainQtProgram() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/plain_qt");
+}
+
+// The figures the plain Qt build printed, by name.
+inline QHash<QString, double> plainFigures(const QByteArray& output) {
+    QHash<QString, double> figures;
+    for (const QByteArray& line : output.split('\n')) {
+        const QList<QByteArray> parts = line.split(' ');
+        if (parts.size() == 2)
+            figures.insert(QString::fromLatin1(parts[0]), parts[1].toDouble());
+    }
+    return figures;
+}
+
+// Runs the plain Qt build on the file, showing nothing, and returns its figures.
+inline QHash<QString, double> plainQt(const QString& databasePath) {
+    QProcess plain;
+    plain.start(plainQtProgram(), {databasePath, QStringLiteral("--no-window")});
+    plain.waitForFinished(60000);
+    return plainFigures(plain.readAllStandardOutput());
 }
 
 // The mix of generated tasks.

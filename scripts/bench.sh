@@ -11,3 +11,5 @@ build/bench/bench_search
 build/bench/bench_reminders
 build/bench/bench_durability
 build/bench/bench_jet
+# The start as the user sees it needs an X server; without DISPLAY it says so.
+build/bench/bench_startup

@@ -15,6 +15,7 @@ fi
 
 # The last line: what the tests check the installed desktop entry and metadata with.
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libsqlite3-dev libjpeg-dev libicu-dev
+          libqt6sql6-sqlite libxcb1-dev
           fonts-dejavu-core qt6-translations-l10n fonts-paratype mdbtools-dev mdbtools dbus-daemon
           desktop-file-utils appstream)
 install_packages "${packages[@]}"

@@ -109,6 +109,7 @@ private slots:
              {"regular expression", "abc", "a.c", false},
              {"quotes", R"(он сказал "да" и 'нет')", R"("ДА" И ')", true},
              {"bracket", "(x+y)", "[x", false},
+             {"three bytes a character", "Заказ №5 — срочно", "№5 — СРОЧ", true},
              {"longer than the title", "чай", QString(10000, QChar(u'я')), false}});
     }
 

@@ -465,6 +465,24 @@ private slots:
         DatePicker picker;
         QCOMPARE(picker.calendarWidget()->locale().language(), QLocale::Russian);
     }
+
+    // The drop-down calendar is made as it first opens, by a key or a click: it is Russian
+    // and named for a screen reader then, whatever the user's locale.
+    void calendarMadeAsItOpensSpeaksRussian() {
+        UserLocale::set(QLocale(QStringLiteral("en_US")));
+        DatePicker byKey;
+        QVERIFY(byKey.findChildren<QCalendarWidget*>().isEmpty());
+        QTest::keyClick(&byKey, Qt::Key_F4);
+        DatePicker byClick;
+        byClick.resize(120, 26);
+        QTest::mouseClick(&byClick, Qt::LeftButton, {}, QPoint(110, 13));
+        for (DatePicker* picker : {&byKey, &byClick}) {
+            const auto calendars = picker->findChildren<QCalendarWidget*>();
+            QCOMPARE(calendars.size(), 1);
+            QCOMPARE(calendars.front()->locale().language(), QLocale::Russian);
+            QCOMPARE(calendars.front()->accessibleName(), QStringLiteral("Календарь"));
+        }
+    }
 };
 
 QTEST_MAIN(TestToolkit)

@@ -25,13 +25,17 @@ void Instances::createMainWindow() {
     Form_Main = new TForm_Main;
 }
 
-// The global is set before anything can fail, so that destroy() also ends a module whose
-// file would not open.
-void Instances::openDataModule(const QString& connectionString) {
+// Made before anything can fail, so that destroy() also ends a module whose file would not
+// open.
+void Instances::createDataModule() {
     DataModule_Main = new TDataModule_Main;
+}
+
+void Instances::openDataModule(const QString& connectionString) {
     DataModule_Main->Connection.setConnectionString(connectionString);
     DataModule_Main->Connection.Open();
     DataModule_Main->Table_Main.Open();
+    DataModule_Main->Table_Main.rankTitles();
 }
 
 void Instances::createDialogs() {
@@ -43,6 +47,7 @@ void Instances::createDialogs() {
 
 void Instances::createAll(const QString& connectionString) {
     createMainWindow();
+    createDataModule();
     openDataModule(connectionString);
     createDialogs();
 }

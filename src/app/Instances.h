@@ -21,15 +21,20 @@ extern TForm_About* Form_About;
 // run.
 namespace Instances {
 
-// The main window, before the data module exists.
+// The main window.
 void createMainWindow();
-// The data module with its connection and task table open.
+// The data module, closed.
+void createDataModule();
+// Opens the data module's connection on the file the string names, then its task table,
+// whose titles it ranks (TTable::rankTitles), so that the first click on "Задача" sorts
+// at once. It may run on another thread, while nothing else uses the module: start-up
+// runs it while the splash stands.
 void openDataModule(const QString& connectionString);
 // The task editor, the reminder dialog and the About window, in this order: all three are
 // the main window's dialogs. Then the main window is bound to the task table and the three
 // dialogs, and hears from then on when the editor or the reminder dialog closes.
 void createDialogs();
-// The three steps above, for a session that needs nothing between them.
+// The steps above, for a session that needs nothing between them.
 void createAll(const QString& connectionString);
 
 // Destroys whatever exists, the windows newest first and the data module last: no window

@@ -16,19 +16,11 @@
 #include <QThread>
 
 #include <algorithm>
+#include <future>
 
 namespace Startup {
 
 namespace {
-
-void showSplash(int msecs) {
-    auto* welcome = new TForm_Welcome;
-    welcome->showAndPaint();
-    // The splash stands alone: no events are handled during the pause.
-    QThread::msleep(static_cast<unsigned long>(msecs));
-    welcome->hide();
-    delete welcome;
-}
 
 // An Index naming no field (a hand-edited or damaged store) must not keep the program
 // from ever starting: the table then opens in its stored order.
@@ -58,6 +50,35 @@ QString readOnlyNotice(const TConnection& connection) {
 void restoreAutoRun() {
     const QString autorun = Settings::read(Settings::RunKey, Settings::RunValue);
     Form_Main->setAutoRun(!autorun.isEmpty());
+}
+
+// What start-up does while the splash stands: the main window's theme pictures looked up
+// first, then the settings, the program folder and the version stamp, a Jet file
+// converted, and the data module opened in the sort it had, its file read whole and
+// checked. Nothing of it shows; it returns the notices.
+QStringList prepare(const QString& executablePath) {
+    TForm_Main::lookUpThemePictures();
+    QStringList notices{Settings::recoverStore()};
+    const Places places = findPlaces(executablePath);
+    stampVersion();
+    notices << JetFile::convertIfJet(databasePath(places.programFolder));
+    restoreSort(places.sortValue);
+    Instances::openDataModule(connectionString(places.programFolder));
+    return notices;
+}
+
+// The splash stands alone for msecs, the window's thread handling no events, while a thread
+// made for it prepares the rest (one of its own rather than a pool's: a new thread acts with
+// the file access of the thread that makes it). Its notices, or its failure, come once the
+// splash has gone.
+QStringList showSplashWhilePreparing(int msecs, const QString& executablePath) {
+    auto* welcome = new TForm_Welcome;
+    welcome->showAndPaint();
+    std::future<QStringList> preparing = std::async(std::launch::async, prepare, executablePath);
+    QThread::msleep(static_cast<unsigned long>(msecs));
+    welcome->hide();
+    delete welcome;
+    return preparing.get();
 }
 
 } // namespace
@@ -108,18 +129,13 @@ QString connectionString(const QString& programFolder) {
 }
 
 void start(const Options& options) {
-    showSplash(options.splashMsecs);
-    QStringList notices{Settings::recoverStore()};
-    const Places places = findPlaces(options.executablePath);
-    stampVersion();
+    Instances::createDataModule();
+    QStringList notices = showSplashWhilePreparing(options.splashMsecs, options.executablePath);
     ErrorReport::setCaption(ApplicationTitle);
     Instances::createMainWindow();
     Form_Main->setExecutablePath(options.executablePath);
-    notices << JetFile::convertIfJet(databasePath(places.programFolder));
-    Instances::openDataModule(connectionString(places.programFolder));
     notices << readOnlyNotice(DataModule_Main->Connection);
     restoreAutoRun();
-    restoreSort(places.sortValue);
     Instances::createDialogs();
     notices.removeAll(QString());
     announce(notices);

@@ -32,8 +32,10 @@ QString databasePath(const QString& programFolder);
 QString folderOf(const QString& executablePath);
 
 // Runs every step up to the message loop: fills the global instances through their owner
-// (the caller keeps an Instances::Lifetime, which ends them) and shows nothing yet. A
-// failure throws TarvikError before the main window is shown.
+// (the caller keeps an Instances::Lifetime, which ends them) and shows nothing but the
+// splash yet. While the splash stands, another thread reads the settings and the file, so
+// that the window follows the splash at once. A failure throws TarvikError before the main
+// window is shown, once the splash has gone.
 void start(const Options& options);
 // Shows the main window: the message loop may run.
 void showMainWindow();

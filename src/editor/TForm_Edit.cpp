@@ -51,9 +51,8 @@ DatePicker* makeDatePicker(QWidget* parent, const QRect& place) {
     return picker;
 }
 
-QPushButton* makeButton(QWidget* parent, const QString& caption, QStyle::StandardPixmap picture,
-                        const QRect& place) {
-    auto* button = new QPushButton(parent->style()->standardIcon(picture), caption, parent);
+QPushButton* makeButton(QWidget* parent, const QString& caption, const QRect& place) {
+    auto* button = new QPushButton(caption, parent);
     button->setIconSize(QSize(16, 16));
     button->setFont(Appearance::font(15, true));
     button->setGeometry(place);
@@ -107,11 +106,9 @@ void TForm_Edit::buildTaskControls() {
 
 void TForm_Edit::buildButtons() {
     // A Latin "O" and a Cyrillic "к".
-    Button_OK =
-        makeButton(Panel1, QStringLiteral("O\u043a"), QStyle::SP_DialogOkButton, {250, 24, 89, 30});
+    Button_OK = makeButton(Panel1, QStringLiteral("O\u043a"), {250, 24, 89, 30});
     Button_OK->setDefault(true);
-    Button_Cancel = makeButton(Panel1, QStringLiteral("Отмена"), QStyle::SP_DialogCancelButton,
-                               {250, 64, 89, 30});
+    Button_Cancel = makeButton(Panel1, QStringLiteral("Отмена"), {250, 64, 89, 30});
 }
 
 void TForm_Edit::buildReminderRow() {
@@ -242,6 +239,16 @@ void TForm_Edit::centreOnDesktop() {
     if (!screen)
         return;
     move(screen->availableGeometry().center() - QPoint(width() / 2, m_outerHeight / 2));
+}
+
+// The buttons' pictures come from the desktop's icon theme, whose look-up takes
+// milliseconds: they are looked up as the editor first shows, not while the program starts.
+void TForm_Edit::setVisible(bool visible) {
+    if (visible && Button_OK->icon().isNull()) {
+        Button_OK->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+        Button_Cancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    }
+    QDialog::setVisible(visible);
 }
 
 void TForm_Edit::showEvent(QShowEvent* event) {

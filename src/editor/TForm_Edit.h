@@ -29,6 +29,7 @@ public:
     static constexpr int HeightWithReminder = 380;
 
     explicit TForm_Edit(TDataSource* source, QWidget* parent = nullptr);
+    void setVisible(bool visible) override;
 
     // The window's outer height, frame and title bar included: 340 hides the reminder
     // row, 380 shows it.

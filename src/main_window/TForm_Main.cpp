@@ -113,6 +113,10 @@ void TForm_Main::buildLayout() {
     Panel2 = placed(new QFrame(this), "Panel2", 648, 0, 140, 420);
 }
 
+void TForm_Main::lookUpThemePictures() {
+    QApplication::style()->standardIcon(QStyle::SP_DialogHelpButton);
+}
+
 void TForm_Main::buildCommandColumn() {
     Button_About = placed(new QPushButton(Panel2), "Button_About", 0, 0, 145, 23);
     Button_About->setText(QStringLiteral("Опрограмме"));

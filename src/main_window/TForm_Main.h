@@ -34,6 +34,12 @@ public:
     explicit TForm_Main(QWidget* parent = nullptr);
     ~TForm_Main() override;
 
+    // Looks up the picture the window takes from the desktop's icon theme, which the toolkit
+    // then keeps: the look-up walks the theme's folders for milliseconds. Start-up runs it
+    // on another thread while the splash stands, when the window's thread touches no icon
+    // (and the application's style exists: the splash has it).
+    static void lookUpThemePictures();
+
     // The objects the window works on, handed over by their owner once they all exist: the
     // grid and the reminder watch show and walk the task table; the commands open the
     // editor and the About window, and the watch the reminder dialog. The window hears

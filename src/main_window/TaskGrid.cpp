@@ -56,10 +56,11 @@ void TaskGrid::bind(GridModel* model) {
     // cursor: heard before the view hears of it.
     connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { m_following = true; });
     connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { m_following = false; });
-    setModel(model);
+    // The row height before the rows: set after, it would resize every row one by one.
     const int rowHeight = std::max(fontMetrics().height() + 3, 19);
     verticalHeader()->setDefaultSectionSize(rowHeight);
     verticalHeader()->setMinimumSectionSize(rowHeight);
+    setModel(model);
     connect(model->table(), &TTable::currentChanged, this, &TaskGrid::followTable);
     followTable();
 }

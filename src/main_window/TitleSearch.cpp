@@ -50,32 +50,67 @@ TitleMatcher::TitleMatcher(const QString& searchText, const QLocale& locale)
 
 TitleMatcher::~TitleMatcher() = default;
 
+namespace {
+
+// What a walk over a title's characters found; Unknown: a character outside the table.
+enum class Found { Yes, No, Unknown };
+
+// Walks the characters from position 0 to size, each upper-cased by upperAt (which moves its
+// position past it, and gives 0 for a character outside the table), for the needle. The
+// needle has no space at either end, so the title needs no trimming for it.
+template <class UpperAt> Found find(const QString& needle, qsizetype size, UpperAt upperAt) {
+    for (qsizetype at = 0; at < size;) {
+        const char16_t first = upperAt(at);
+        if (first == 0)
+            return Found::Unknown;
+        if (first != needle.front().unicode())
+            continue;
+        qsizetype next = at;
+        qsizetype matched = 1;
+        while (matched < needle.size() && next < size) {
+            const char16_t unit = upperAt(next);
+            if (unit == 0)
+                return Found::Unknown;
+            if (unit != needle[matched].unicode())
+                break;
+            ++matched;
+        }
+        if (matched == needle.size())
+            return Found::Yes;
+    }
+    return Found::No;
+}
+
+} // namespace
+
 // Compares character by character through the table, without making an upper-cased copy
 // of the title; a title with a character outside the table goes the long way.
 bool TitleMatcher::matches(QStringView title) const {
     if (m_needle.isEmpty())
         return false;
     const QStringView text = title.trimmed();
-    const qsizetype last = text.size() - m_needle.size();
-    for (qsizetype at = 0; at < text.size(); ++at) {
-        const char16_t upper = m_upper->of(text[at]);
-        if (upper == 0)
-            return matchesWholeText(text);
-        if (upper != m_needle.front().unicode() || at > last)
-            continue;
-        qsizetype matched = 1;
-        while (matched < m_needle.size()) {
-            const char16_t next = m_upper->of(text[at + matched]);
-            if (next == 0)
-                return matchesWholeText(text);
-            if (next != m_needle[matched].unicode())
-                break;
-            ++matched;
-        }
-        if (matched == m_needle.size())
-            return true;
-    }
-    return false;
+    const Found found =
+        find(m_needle, text.size(), [&](qsizetype& at) { return m_upper->of(text[at++]); });
+    return found == Found::Unknown ? matchesWholeText(text) : found == Found::Yes;
+}
+
+// Decodes as it compares, without a string of its own: one or two bytes a character, every
+// Latin and Cyrillic letter. A longer sequence or a byte that is no UTF-8 sends the title the
+// long way, which reads it as QString::fromUtf8 does.
+bool TitleMatcher::matches(QByteArrayView title) const {
+    if (m_needle.isEmpty())
+        return false;
+    const auto upperAt = [&](qsizetype& at) -> char16_t {
+        const auto lead = uchar(title[at++]);
+        if (lead < 0x80)
+            return m_upper->of(QChar(lead));
+        if (lead < 0xC2 || lead >= 0xE0 || at == title.size() || (uchar(title[at]) & 0xC0) != 0x80)
+            return 0;
+        return m_upper->of(QChar(char16_t((lead & 0x1F) << 6 | (uchar(title[at++]) & 0x3F))));
+    };
+    const Found found = find(m_needle, title.size(), upperAt);
+    return found == Found::Unknown ? matches(QStringView(QString::fromUtf8(title)))
+                                   : found == Found::Yes;
 }
 
 bool TitleMatcher::matchesWholeText(QStringView title) const {
@@ -83,5 +118,6 @@ bool TitleMatcher::matchesWholeText(QStringView title) const {
 }
 
 int findTitle(const TTable& table, const TitleMatcher& matcher, int start) {
-    return table.findTitle(start, [&matcher](QStringView title) { return matcher.matches(title); });
+    return table.findTitle(start,
+                           [&matcher](QByteArrayView title) { return matcher.matches(title); });
 }

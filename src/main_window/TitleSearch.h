@@ -17,6 +17,8 @@ public:
     ~TitleMatcher();
 
     bool matches(QStringView title) const;
+    // The same for a title in UTF-8, as the task table keeps it.
+    bool matches(QByteArrayView title) const;
 
 private:
     struct UpperCase;

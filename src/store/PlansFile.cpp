@@ -11,6 +11,9 @@
 #include <QMap>
 
 #include <functional>
+#include <future>
+#include <memory>
+#include <optional>
 #include <sqlite3.h>
 
 namespace {
@@ -35,15 +38,16 @@ using PlansFile::damaged;
 
 void query(sqlite3* db, const QString& path, const char* sql,
            const std::function<void(sqlite3_stmt*)>& onRow = {}) {
-    sqlite3_stmt* statement = nullptr;
-    int result = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
-    while (result == SQLITE_OK && (result = sqlite3_step(statement)) == SQLITE_ROW) {
+    sqlite3_stmt* prepared = nullptr;
+    int result = sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(prepared,
+                                                                          sqlite3_finalize);
+    while (result == SQLITE_OK && (result = sqlite3_step(prepared)) == SQLITE_ROW) {
         if (onRow)
-            onRow(statement);
+            onRow(prepared);
         result = SQLITE_OK;
     }
     const QString reason = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_finalize(statement);
     if (result == SQLITE_DONE)
         return;
     // The primary code, whether or not the connection gives extended ones.
@@ -116,25 +120,80 @@ void checkTable(sqlite3* db, const QString& path) {
 
 // Every page of every tree is walked, the free list included: a damaged page that the
 // rows do not reach would otherwise be met by the first write.
-void checkPages(sqlite3* db, const QString& path) {
-    QStringList problems;
-    query(db, path, "PRAGMA main.quick_check(5)", [&](sqlite3_stmt* row) {
-        // "*** in database main ***" only heads the list.
-        for (const QString& line : textOf(row, 0).split('\n'))
-            if (!line.startsWith(QStringLiteral("***")))
-                problems << line;
-    });
+const char* const pageCheck = "PRAGMA main.quick_check(5)";
+
+void addProblems(sqlite3_stmt* row, QStringList& problems) {
+    // "*** in database main ***" only heads the list.
+    for (const QString& line : textOf(row, 0).split('\n'))
+        if (!line.startsWith(QStringLiteral("***")))
+            problems << line;
+}
+
+void reportProblems(const QStringList& problems, const QString& path) {
     if (problems != QStringList{QStringLiteral("ok")})
         damaged(path, problems.join('\n'));
 }
 
-// Reading each value decodes every record and follows every overflow chain.
-void readRows(sqlite3* db, const QString& path) {
-    query(db, path, "SELECT Reminder, Date, Plan, ID, Comments, Completed FROM main.Plans",
-          [](sqlite3_stmt* row) {
-              for (int column = 0; column < 6; ++column)
-                  sqlite3_column_bytes(row, column);
-          });
+void checkPages(sqlite3* db, const QString& path) {
+    QStringList problems;
+    query(db, path, pageCheck, [&](sqlite3_stmt* row) { addProblems(row, problems); });
+    reportProblems(problems, path);
+}
+
+// What the page check finds through a connection of its own; nothing when it cannot run
+// there (another program about to write keeps new readers out).
+std::optional<QStringList> pageProblemsThrough(sqlite3* db) {
+    sqlite3_stmt* prepared = nullptr;
+    int result = sqlite3_prepare_v2(db, pageCheck, -1, &prepared, nullptr);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(prepared,
+                                                                          sqlite3_finalize);
+    QStringList problems;
+    while (result == SQLITE_OK && (result = sqlite3_step(prepared)) == SQLITE_ROW) {
+        addProblems(prepared, problems);
+        result = SQLITE_OK;
+    }
+    return result == SQLITE_DONE ? std::optional<QStringList>(problems) : std::nullopt;
+}
+
+// The file format's read and write versions: 2 for a write-ahead log.
+bool logKeepingHeader(const QByteArray& header) {
+    return header.size() < 20 || header[18] == 2 || header[19] == 2;
+}
+
+// By the header, which an immutable connection's journal_mode does not tell.
+bool keepsLog(const QString& path) {
+    QFile file(path);
+    return logKeepingHeader(file.open(QIODevice::ReadOnly) ? file.read(20) : QByteArray());
+}
+
+// The pages are checked on a second connection, read-only and on a thread of its own, while
+// the rows are read on this one: each takes tens of milliseconds. This connection's read
+// transaction holds the file's shared lock meanwhile, so no writer can commit between the
+// two and both read the same file. Where the second cannot check (a log-keeping file, whose
+// writers commit beside readers, or a writer waiting for the lock), this one checks after.
+void checkPagesWhile(sqlite3* db, const QString& path, const std::function<void()>& meanwhile) {
+    sqlite3* opened = nullptr;
+    if (keepsLog(path) ||
+        sqlite3_open_v2(sqlite3_db_filename(db, "main"), &opened,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        sqlite3_close(opened);
+        meanwhile();
+        checkPages(db, path);
+        return;
+    }
+    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> second(opened, sqlite3_close);
+    std::future<std::optional<QStringList>> problems =
+        std::async(std::launch::async, pageProblemsThrough, opened);
+    meanwhile();
+    if (const std::optional<QStringList> found = problems.get())
+        reportProblems(*found, path);
+    else
+        checkPages(db, path);
+}
+
+// Each row the statement returns is decoded whole, every overflow chain followed.
+void readRows(sqlite3* db, const QString& path, const std::function<void(sqlite3_stmt*)>& onRow) {
+    query(db, path, PlansFile::everyRow, onRow);
 }
 
 // Returns whether the file keeps a write-ahead log.
@@ -156,8 +215,7 @@ bool checkHeader(const QByteArray& header, qint64 fileSize, const QString& path)
     // A file cut anywhere but between pages is damaged.
     if (fileSize % pageSize != 0)
         damaged(path, QStringLiteral("Файл обрезан: его длина не кратна размеру страницы."));
-    // The file format's read and write versions: 2 for a write-ahead log.
-    return header[18] == 2 || header[19] == 2;
+    return logKeepingHeader(header);
 }
 
 // A FIFO, a device or a folder (also behind a symbolic link) is never opened: opening a FIFO
@@ -207,18 +265,21 @@ Facts inspect(const QString& path) {
     return facts;
 }
 
-void verify(sqlite3* db, const QString& path) {
+qint64 verify(sqlite3* db, const QString& path, const std::function<void(sqlite3_stmt*)>& onRow) {
     // One snapshot for all the checks; a read transaction takes no write lock.
     query(db, path, "BEGIN");
+    qint64 version = 0;
     try {
+        query(db, path, "PRAGMA data_version",
+              [&](sqlite3_stmt* row) { version = sqlite3_column_int64(row, 0); });
         checkTable(db, path);
-        checkPages(db, path);
-        readRows(db, path);
+        checkPagesWhile(db, path, [&] { readRows(db, path, onRow); });
     } catch (...) {
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
     query(db, path, "COMMIT");
+    return version;
 }
 
 } // namespace PlansFile

@@ -2,7 +2,10 @@
 
 #include <QString>
 
+#include <functional>
+
 struct sqlite3;
+struct sqlite3_stmt;
 
 // What the program makes sure of before it writes anything to a Plans.mdb: the file is a
 // database that reads whole (every page and every row), it holds the table Plans with its
@@ -17,10 +20,17 @@ struct Facts {
     bool readOnly = false;  // the file or its folder cannot be written
 };
 
+// Every row of Plans, its columns in field order, by ID.
+inline constexpr const char* everyRow =
+    "SELECT Reminder, Date, Plan, ID, Comments, Completed FROM main.Plans ORDER BY ID";
+
 // Looks at the file without SQLite: a file there must start as a database does.
 Facts inspect(const QString& path);
-// Reads the whole file through db, in one read transaction that writes nothing.
-void verify(sqlite3* db, const QString& path);
+// Reads the whole file through db, in one read transaction that writes nothing. The walk
+// over every row (everyRow) hands each row to onRow, so that whoever needs the rows reads
+// the file once. Returns the file's data version (PRAGMA data_version) as the check began.
+qint64 verify(sqlite3* db, const QString& path,
+              const std::function<void(sqlite3_stmt*)>& onRow = {});
 
 // The file as messages name it: a doubled separator, as start-up writes it, is the same
 // file and is shown once.

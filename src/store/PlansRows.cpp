@@ -1,6 +1,8 @@
 #include "store/PlansRows.h"
 
 #include "store/Fields.h"
+#include "store/PlansFile.h"
+#include "store/RowStore.h"
 #include "store/Statement.h"
 #include "store/StoredValues.h"
 #include "store/TConnection.h"
@@ -38,25 +40,6 @@ void bindField(Statement& statement, int index, const Record& row, int field) {
     default:
         statement.bind(index, qint64(row.completed));
     }
-}
-
-Stamp stampColumn(const Statement& statement, int column) {
-    int size = 0;
-    const char* text = statement.rawText(column, &size);
-    return text ? Stamps::parse(text, size) : NoStamp;
-}
-
-Record readRow(const Statement& select) {
-    Record row;
-    row.stored = StoredValues::read(select);
-    row.reminder = stampColumn(select, F_Reminder);
-    row.date = stampColumn(select, F_Date);
-    row.plan = select.text(F_Plan);
-    row.id = select.int64(F_ID);
-    row.comments = select.text(F_Comments);
-    if (!select.isNull(F_Completed))
-        row.completed = select.int64(F_Completed) != 0 ? 1 : 0;
-    return row;
 }
 
 // The SET list of the changed fields, e.g. "Plan = ?3, Completed = ?6": names and
@@ -112,13 +95,15 @@ PlansRows::Outcome writeIfUnchanged(TConnection& connection, const QByteArray& s
 
 namespace PlansRows {
 
-std::vector<Record> readAll(const TConnection& connection) {
-    Statement select(connection,
-                     "SELECT Reminder, Date, Plan, ID, Comments, Completed FROM Plans ORDER BY ID");
-    std::vector<Record> rows;
+void readAll(const TConnection& connection, RowStore& rows) {
+    Statement select(connection, PlansFile::everyRow);
     while (select.step())
-        rows.push_back(readRow(select));
-    return rows;
+        rows.append(select.handle());
+}
+
+void readAgain(const TConnection& connection, RowStore& rows) {
+    Statement select(connection, PlansFile::everyRow);
+    rows.reread([&] { return select.step(); }, select.handle());
 }
 
 qint64 insert(TConnection& connection, const Record& row) {

@@ -2,16 +2,17 @@
 
 #include "store/Record.h"
 
-#include <vector>
-
+class RowStore;
 class TConnection;
 
 // The statements on the table Plans. Every write runs in its own transaction and has
 // reached the file when it returns. A write to a stored row never overwrites or removes
 // what another writer put there since this instance read it.
 namespace PlansRows {
-// Every row, by ID.
-std::vector<Record> readAll(const TConnection& connection);
+// Appends every row, by ID.
+void readAll(const TConnection& connection, RowStore& rows);
+// Reads every row again into rows, storing anew only what changed (RowStore::reread).
+void readAgain(const TConnection& connection, RowStore& rows);
 // Stores a new row; returns the ID the database gave it.
 qint64 insert(TConnection& connection, const Record& row);
 // What a write that needs the row as this instance read it found in the file.

@@ -2,38 +2,33 @@
 
 #include "store/Collation.h"
 #include "store/Fields.h"
+#include "store/RowStore.h"
 #include "toolkit/UserLocale.h"
 
-#include <QtConcurrent>
+#include <QString>
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <string>
-#include <tuple>
 #include <utility>
 
 namespace {
 
-// What a sort compares of a row: its rank in the last sort, while its key is unchanged;
-// otherwise the first bytes of its key, where most comparisons end, and where the rest
-// lies. A number sorts as a key of eight bytes.
+// What a sort compares of a row: the first bytes of its key, where most comparisons end,
+// and where the rest lies. A number sorts as a key of eight bytes.
 struct KeyItem {
     quint64 head;
     qint64 id;
     quint32 at;
     quint32 size;
-    int rank;
     int row;
 };
 
 constexpr quint32 headBytes = 8;
 
 // By key, then by ID; bytes holds the keys.
-void sortItems(std::vector<KeyItem>& items, const char* bytes) {
-    std::sort(items.begin(), items.end(), [bytes](const KeyItem& a, const KeyItem& b) {
-        if (a.rank >= 0 && b.rank >= 0)
-            return a.rank < b.rank;
+auto itemLess(const char* bytes) {
+    return [bytes](const KeyItem& a, const KeyItem& b) {
         if (a.head != b.head)
             return a.head < b.head;
         const quint32 common = std::min(a.size, b.size);
@@ -44,187 +39,151 @@ void sortItems(std::vector<KeyItem>& items, const char* bytes) {
         if (order != 0)
             return order < 0;
         return a.size != b.size ? a.size < b.size : a.id < b.id;
-    });
+    };
 }
 
-// A title's sort key as made for a row, with the row's ID and the title it was made from,
-// so that it is made again only when they change.
-struct MadeKey {
-    qint64 id = std::numeric_limits<qint64>::min(); // none: no key made
-    QString text;
-    quint32 at = 0; // in TextKeys::bytes
-    quint32 size = 0;
-    // In the last sort, which ranked every row then live; -1 for a key made since.
-    int rank = -1;
-};
-
-// The title keys by row index, their bytes in one block, made under one locale's collation.
-struct TextKeys {
-    std::vector<MadeKey> made;
-    std::string bytes;
-    QString locale;
-
-    void make(MadeKey& key, const Collation& collation) {
-        if (bytes.empty()) // pages reserved but never written take no memory
-            bytes.reserve(made.size() * 64);
-        key.at = quint32(bytes.size());
-        collation.appendKey(key.text, bytes);
-        key.size = quint32(bytes.size() - key.at);
-        key.rank = -1;
-    }
-    // The item of row, with its key made now unless it is held already.
-    KeyItem item(int row, qint64 id, const QString& text, const Collation& collation) {
-        MadeKey& key = made[size_t(row)];
-        if (key.id != id || key.text != text) {
-            std::tie(key.id, key.text) = std::tie(id, text);
-            make(key, collation);
-        }
-        quint64 head = 0; // high byte first, zeros past the key's end
-        for (quint32 i = 0; i < headBytes; ++i)
-            head = head << 8 | (i < key.size ? uchar(bytes[key.at + i]) : 0);
-        return {head, id, key.at, key.size, key.rank, row};
-    }
-};
-
-// Sorts the items of rows by their keys and ranks the rows in that order; rows without an
-// item lose their rank.
-void sortAndRank(TextKeys& keys, std::vector<KeyItem>& items) {
-    sortItems(items, keys.bytes.data());
-    for (MadeKey& key : keys.made)
-        key.rank = -1;
-    for (size_t i = 0; i < items.size(); ++i)
-        keys.made[size_t(items[i].row)].rank = int(i);
+void sortItems(std::vector<KeyItem>& items, const char* bytes) {
+    std::sort(items.begin(), items.end(), itemLess(bytes));
 }
 
-// The keys of rows (IDs ascending, as the rows are read) under collation, taking over
-// known's where ID and text are unchanged, and ranked: the first sort by title after the
-// rows were read then compares ranks only.
-TextKeys takeOver(TextKeys known, std::vector<MadeKey> rows, const Collation& collation) {
-    // Keys of titles changed or gone stay behind in the block; once they outweigh the
-    // rest, every key is made anew.
-    size_t live = 0;
-    for (const MadeKey& key : known.made)
-        live += key.size;
-    if (known.bytes.size() > 2 * live)
-        known = TextKeys();
-    TextKeys keys{std::move(rows), std::move(known.bytes), collation.name()};
-    auto was = known.made.begin();
-    for (MadeKey& key : keys.made) {
-        while (was != known.made.end() && was->id < key.id)
-            ++was;
-        if (was != known.made.end() && was->id == key.id && was->text == key.text)
-            std::tie(key.at, key.size, key.rank) = std::tie(was->at, was->size, was->rank);
-        else
-            keys.make(key, collation);
-    }
-    std::vector<KeyItem> items;
-    items.reserve(keys.made.size());
-    for (size_t row = 0; row < keys.made.size(); ++row)
-        items.push_back(keys.item(int(row), keys.made[row].id, keys.made[row].text, collation));
-    sortAndRank(keys, items);
-    return keys;
+// The high byte first, zeros past the key's end.
+quint64 headOf(const std::string& bytes, quint32 at, quint32 size) {
+    quint64 head = 0;
+    for (quint32 i = 0; i < headBytes; ++i)
+        head = head << 8 | (i < size ? uchar(bytes[at + i]) : 0);
+    return head;
 }
 
-qint64 numberOf(const Record& row, int field) {
-    switch (field) {
-    case F_Reminder:
-        return row.reminder;
-    case F_Date:
-        return row.date;
-    case F_Completed:
-        return row.completed > 0;
-    default:
-        return row.id;
-    }
-}
-
-} // namespace
-
-// The title keys the orders made withFields share. They are made on another thread when
-// the rows are read; under() waits for that thread before any use. The thread works on
-// copies of its own, so it may outlive the table.
-struct TitleKeys {
-    TextKeys made;
-    QFuture<TextKeys> making;
-
-    // The keys made so far under collation.
-    TextKeys& under(const Collation& collation) {
-        if (making.isValid())
-            made = making.takeResult();
-        if (made.locale != collation.name())
-            made = TextKeys{{}, {}, collation.name()};
-        return made;
-    }
-};
-
-RowOrder::RowOrder(QList<int> fields)
-    : m_fields(std::move(fields))
-    , m_collation(std::make_shared<const Collation>(UserLocale::get()))
-    , m_titleKeys(std::make_shared<TitleKeys>()) {}
-
-RowOrder RowOrder::withFields(QList<int> fields) const {
-    RowOrder order(std::move(fields));
-    order.m_titleKeys = m_titleKeys;
-    return order;
-}
-
-void RowOrder::prepare(const std::vector<Record>& rows) {
-    TextKeys known = std::exchange(m_titleKeys->under(*m_collation), TextKeys());
-    std::vector<MadeKey> titles(rows.size());
-    for (size_t row = 0; row < rows.size(); ++row)
-        std::tie(titles[row].id, titles[row].text) = std::tie(rows[row].id, rows[row].plan);
-    m_titleKeys->making = QtConcurrent::run(
-        [known = std::move(known), titles = std::move(titles), collation = m_collation]() mutable {
-            try {
-                return takeOver(std::move(known), std::move(titles), *collation);
-            } catch (...) {
-                return TextKeys(); // the next sort by title makes the keys on its own thread
-            }
-        });
-}
-
-bool RowOrder::less(const Record& a, const Record& b) const {
-    for (int field : m_fields) {
-        const int order = compareField(field, a, b);
-        if (order != 0)
-            return order < 0;
-    }
-    return a.id < b.id;
-}
-
-// Titles by their kept keys, numbers as keys; comments, which the grid never sorts by,
-// pair by pair.
-void RowOrder::sort(std::vector<int>& positions, const std::vector<Record>& rows) const {
-    const int field = m_fields.isEmpty() ? int(F_ID) : m_fields.front();
-    if (m_fields.size() > 1 || field == F_Comments) {
-        std::sort(positions.begin(), positions.end(),
-                  [&](int a, int b) { return less(rows[size_t(a)], rows[size_t(b)]); });
-        return;
-    }
-    std::vector<KeyItem> items;
-    items.reserve(positions.size());
-    if (field == F_Plan) {
-        TextKeys& keys = m_titleKeys->under(*m_collation);
-        keys.made.resize(std::max(keys.made.size(), rows.size()));
-        for (int row : positions)
-            items.push_back(
-                keys.item(row, rows[size_t(row)].id, rows[size_t(row)].plan, *m_collation));
-        sortAndRank(keys, items);
-    } else {
-        for (int row : positions) {
-            // The sign bit flipped: negative numbers first, as bytes compare.
-            const quint64 head = quint64(numberOf(rows[size_t(row)], field)) ^ (quint64(1) << 63);
-            items.push_back({head, rows[size_t(row)].id, 0, 0, -1, row});
-        }
-        sortItems(items, nullptr);
-    }
+void putInOrder(std::vector<int>& positions, const std::vector<KeyItem>& items) {
     for (size_t i = 0; i < items.size(); ++i)
         positions[i] = items[i].row;
 }
 
-int RowOrder::compareField(int field, const Record& a, const Record& b) const {
-    if (field == F_Plan || field == F_Comments)
-        return field == F_Plan ? m_collation->compare(a.plan, b.plan)
-                               : m_collation->compare(a.comments, b.comments);
-    return (numberOf(a, field) > numberOf(b, field)) - (numberOf(a, field) < numberOf(b, field));
+// A sort by title that leaves more titles than this share without a rank sorts them all by
+// their keys again.
+constexpr size_t fewUnranked = 8;
+
+} // namespace
+
+RowOrder::RowOrder(QList<int> fields)
+    : m_fields(std::move(fields))
+    , m_collation(std::make_shared<const Collation>(UserLocale::get())) {}
+
+bool RowOrder::less(const RowStore& rows, int a, int b) const {
+    for (int field : m_fields) {
+        const int order = compareField(field, rows, a, b);
+        if (order != 0)
+            return order < 0;
+    }
+    return rows.id(a) < rows.id(b);
+}
+
+// Titles by their ranks or keys, numbers as keys; comments, which the grid never sorts by,
+// and several fields, pair by pair.
+void RowOrder::sort(std::vector<int>& positions, RowStore& rows) const {
+    const int field = m_fields.isEmpty() ? int(F_ID) : m_fields.front();
+    if (m_fields.size() > 1 || field == F_Comments) {
+        std::sort(positions.begin(), positions.end(),
+                  [&](int a, int b) { return less(rows, a, b); });
+        return;
+    }
+    if (field == F_Plan) {
+        sortByTitle(positions, rows);
+        return;
+    }
+    std::vector<KeyItem> items;
+    items.reserve(positions.size());
+    for (int row : positions) {
+        // The sign bit flipped: negative numbers first, as bytes compare.
+        const quint64 head = quint64(rows.number(row, field)) ^ (quint64(1) << 63);
+        items.push_back({head, rows.id(row), 0, 0, row});
+    }
+    // Rows read again stand in ID order already.
+    if (!std::is_sorted(items.begin(), items.end(), itemLess(nullptr))) {
+        sortItems(items, nullptr);
+        putInOrder(positions, items);
+    }
+}
+
+void RowOrder::rankTitles(std::vector<int>& positions, RowStore& rows) const {
+    std::string bytes;
+    bytes.reserve(positions.size() * 48);
+    std::vector<KeyItem> items;
+    items.reserve(positions.size());
+    for (int row : positions) {
+        const auto at = quint32(bytes.size());
+        m_collation->appendKey(QString::fromUtf8(rows.plan(row)), bytes);
+        const auto size = quint32(bytes.size() - at);
+        items.push_back({headOf(bytes, at, size), rows.id(row), at, size, row});
+    }
+    sortItems(items, bytes.data());
+    putInOrder(positions, items);
+    rows.setRanksMadeUnder(m_collation->name());
+    for (int row = 0; row < rows.size(); ++row)
+        rows.setRank(row, -1);
+    for (size_t i = 0; i < positions.size(); ++i)
+        rows.setRank(positions[i], int(i));
+}
+
+// The ranked rows go where their ranks put them; the others, sorted among themselves, are
+// merged in, each finding its place by a binary search among the ranked. Then every row is
+// ranked by its new place.
+void RowOrder::sortByTitle(std::vector<int>& positions, RowStore& rows) const {
+    std::vector<int> unranked;
+    std::vector<int> byRank;
+    for (int row : positions) {
+        if (!ranked(rows, row)) {
+            unranked.push_back(row);
+            continue;
+        }
+        byRank.resize(std::max(byRank.size(), size_t(rows.rank(row)) + 1), -1);
+        byRank[size_t(rows.rank(row))] = row;
+    }
+    if (unranked.size() * fewUnranked > positions.size()) {
+        rankTitles(positions, rows);
+        return;
+    }
+    byRank.erase(std::remove(byRank.begin(), byRank.end(), -1), byRank.end());
+    const auto titleLess = [&](int a, int b) {
+        const int order = compareTitles(rows, a, b);
+        return order != 0 ? order < 0 : rows.id(a) < rows.id(b);
+    };
+    std::sort(unranked.begin(), unranked.end(), titleLess);
+    positions.clear();
+    auto from = byRank.cbegin();
+    for (int row : unranked) {
+        const auto to = std::upper_bound(from, byRank.cend(), row, titleLess);
+        positions.insert(positions.end(), from, to);
+        positions.push_back(row);
+        from = to;
+    }
+    positions.insert(positions.end(), from, byRank.cend());
+    for (size_t i = 0; i < positions.size(); ++i)
+        rows.setRank(positions[i], int(i));
+}
+
+bool RowOrder::ranksAll(const std::vector<int>& positions, const RowStore& rows) const {
+    return std::all_of(positions.begin(), positions.end(),
+                       [&](int row) { return ranked(rows, row); });
+}
+
+bool RowOrder::ranked(const RowStore& rows, int row) const {
+    return rows.rank(row) >= 0 && rows.ranksMadeUnder() == m_collation->name();
+}
+
+int RowOrder::compareTitles(const RowStore& rows, int a, int b) const {
+    if (ranked(rows, a) && ranked(rows, b))
+        return (rows.rank(a) > rows.rank(b)) - (rows.rank(a) < rows.rank(b));
+    return m_collation->compare(QString::fromUtf8(rows.plan(a)), QString::fromUtf8(rows.plan(b)));
+}
+
+int RowOrder::compareField(int field, const RowStore& rows, int a, int b) const {
+    if (field == F_Plan)
+        return compareTitles(rows, a, b);
+    if (field == F_Comments)
+        return m_collation->compare(rows.value(a, F_Comments, {}).toString(),
+                                    rows.value(b, F_Comments, {}).toString());
+    const qint64 x = rows.number(a, field);
+    const qint64 y = rows.number(b, field);
+    return (x > y) - (x < y);
 }

@@ -38,6 +38,7 @@ public:
     QString text(int column) const;
     // The column's UTF-8 bytes, valid until the next step; length in *size.
     const char* rawText(int column, int* size) const;
+    sqlite3_stmt* handle() const { return m_stmt; }
 
 private:
     const TConnection& m_connection;

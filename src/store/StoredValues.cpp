@@ -1,7 +1,6 @@
 #include "store/StoredValues.h"
 
 #include "store/Fields.h"
-#include "store/Statement.h"
 
 #include <QByteArrayView>
 
@@ -13,48 +12,65 @@ namespace {
 static_assert(FieldCount == 6, "one stored value per field");
 
 // 'YYYY-MM-DD HH:MM:SS' and nothing else: the form Stamps::format writes.
-bool writtenStamp(const Statement& select, int column) {
-    int size = 0;
-    const char* text = select.rawText(column, &size);
-    return size == 19 && text[10] == ' ' && text[16] == ':' && Stamps::parse(text, size) != NoStamp;
-}
-
-// Reads the value back as the program would write it again: byte for byte, same type. An
-// empty field is written back as NULL, whatever it was read from.
-bool asWritten(const Statement& select, int field) {
-    const int type = select.type(field);
-    if (type == SQLITE_NULL || field == F_ID)
-        return true;
-    switch (field) {
-    case F_Reminder:
-    case F_Date:
-        return type == SQLITE_TEXT && writtenStamp(select, field);
-    case F_Plan:
-    case F_Comments: {
-        if (type != SQLITE_TEXT)
-            return false;
-        int size = 0;
-        const char* text = select.rawText(field, &size);
-        return QByteArrayView(text, size).isValidUtf8();
-    }
-    default:
-        return type == SQLITE_INTEGER && (select.int64(field) == 0 || select.int64(field) == 1);
-    }
+bool writtenStamp(QByteArrayView text, Stamp stamp) {
+    return text.size() == 19 && text[10] == ' ' && text[16] == ':' && stamp != NoStamp;
 }
 
 } // namespace
+
+RowRead::RowRead(sqlite3_stmt* select) {
+    for (int field = 0; field < FieldCount; ++field) {
+        type[size_t(field)] = sqlite3_column_type(select, field);
+        if (type[size_t(field)] == SQLITE_TEXT)
+            text[size_t(field)] =
+                QByteArrayView(reinterpret_cast<const char*>(sqlite3_column_text(select, field)),
+                               sqlite3_column_bytes(select, field));
+        else if (type[size_t(field)] == SQLITE_INTEGER)
+            number[size_t(field)] = sqlite3_column_int64(select, field);
+    }
+    const auto stamp = [this](int field) {
+        const QByteArrayView stored = text[size_t(field)];
+        return stored.isNull() ? NoStamp : Stamps::parse(stored.data(), int(stored.size()));
+    };
+    reminder = stamp(F_Reminder);
+    date = stamp(F_Date);
+}
+
+bool RowRead::asWritten(int field) const {
+    const int kind = type[size_t(field)];
+    if (kind == SQLITE_NULL || field == F_ID)
+        return true;
+    switch (field) {
+    case F_Reminder:
+        return kind == SQLITE_TEXT && writtenStamp(text[size_t(field)], reminder);
+    case F_Date:
+        return kind == SQLITE_TEXT && writtenStamp(text[size_t(field)], date);
+    case F_Plan:
+    case F_Comments:
+        return kind == SQLITE_TEXT && text[size_t(field)].isValidUtf8();
+    default:
+        return kind == SQLITE_INTEGER && (number[size_t(field)] & ~qint64(1)) == 0;
+    }
+}
+
+bool RowRead::allAsWritten() const {
+    for (int field = 0; field < FieldCount; ++field)
+        if (!asWritten(field))
+            return false;
+    return true;
+}
 
 StoredValues::~StoredValues() {
     for (sqlite3_value* value : m_values)
         sqlite3_value_free(value);
 }
 
-std::shared_ptr<const StoredValues> StoredValues::read(const Statement& select) {
+std::shared_ptr<const StoredValues> StoredValues::read(sqlite3_stmt* select, const RowRead& read) {
     std::shared_ptr<StoredValues> odd;
     for (int field = 0; field < FieldCount; ++field) {
-        if (asWritten(select, field))
+        if (read.asWritten(field))
             continue;
-        keep(odd, field, select.value(field));
+        keep(odd, field, sqlite3_column_value(select, field));
     }
     return odd;
 }

@@ -2,6 +2,7 @@
 
 #include "store/DatabaseMessages.h"
 #include "store/PlansFile.h"
+#include "store/RowStore.h"
 #include "store/Statement.h"
 #include "toolkit/Error.h"
 
@@ -102,11 +103,11 @@ int openFlags(TConnection::Access access) {
     // Never SQLITE_OPEN_CREATE: a missing file is an error, not a new empty database.
     switch (access) {
     case TConnection::ReadWrite:
-        return SQLITE_OPEN_READWRITE;
+        return SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
     case TConnection::ReadOnly:
-        return SQLITE_OPEN_READONLY;
+        return SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
     default:
-        return SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+        return SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
     }
 }
 
@@ -153,6 +154,21 @@ void TConnection::Open() {
     prepareOrLeave(path, readAhead);
 }
 
+void TConnection::verifyKeepingRows(const QString& path) {
+    if (!m_keepRows) {
+        PlansFile::verify(m_db, path);
+        return;
+    }
+    auto rows = std::make_unique<RowStore>();
+    m_versionAtOpen = PlansFile::verify(m_db, path, [&](sqlite3_stmt* row) { rows->append(row); });
+    m_rowsReadAtOpen = std::move(rows);
+}
+
+std::unique_ptr<RowStore> TConnection::takeRowsReadAtOpen(qint64* dataVersion) {
+    *dataVersion = m_versionAtOpen;
+    return std::move(m_rowsReadAtOpen);
+}
+
 TConnection::Access TConnection::accessFor(const PlansFile::Facts& facts) {
     m_readOnly = facts.readOnly;
     if (!facts.readOnly)
@@ -164,7 +180,7 @@ TConnection::Access TConnection::accessFor(const PlansFile::Facts& facts) {
 void TConnection::prepareOrLeave(const QString& path, bool readAhead) {
     try {
         if (!readAhead)
-            PlansFile::verify(m_db, path);
+            verifyKeepingRows(path);
         m_readOnly = m_readOnly || sqlite3_db_readonly(m_db, "main") == 1;
         if (!m_readOnly)
             useRollbackJournal();
@@ -220,6 +236,7 @@ bool TConnection::inTransaction() const {
 void TConnection::Close() {
     sqlite3_close_v2(m_db);
     m_db = nullptr;
+    m_rowsReadAtOpen.reset();
     m_readOnly = false;
 }
 

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <memory>
+
+class RowStore;
 struct sqlite3;
 namespace PlansFile {
 struct Facts;
@@ -14,7 +17,9 @@ struct Facts;
 // waits up to the busy timeout, short enough not to freeze the window for long. Every
 // committed write is in the file itself when the commit returns, and closing leaves
 // nothing beside it. Errors are TarvikError with a Russian sentence and SQLite's own text
-// (DatabaseMessages), naming the file where it is about opening.
+// (DatabaseMessages), naming the file where it is about opening. One thread at a time
+// uses a connection (start-up opens it on another thread while the splash stands, then
+// hands it over), so SQLite takes no lock of its own on every call.
 class TConnection final {
 public:
     TConnection();
@@ -23,6 +28,13 @@ public:
     TConnection& operator=(const TConnection&) = delete;
 
     void setConnectionString(const QString& text);
+    // From the next Open on, the rows its check reads (every row of Plans) are kept for
+    // takeRowsReadAtOpen: the task table asks for them, so that the file is read once.
+    void keepRowsReadAtOpen() { m_keepRows = true; }
+    // The rows the last Open read, with the file's data version just before; null when it
+    // kept none (a log-keeping file is checked through another connection) or they were
+    // taken.
+    std::unique_ptr<RowStore> takeRowsReadAtOpen(qint64* dataVersion);
     // The Data Source named by the connection string: in double quotes with quotes inside
     // doubled, or (as the data module is designed) bare.
     QString dataSource() const;
@@ -58,6 +70,7 @@ private:
     Access accessFor(const PlansFile::Facts& facts);
     // Checks the file (unless read ahead) and sets the journal up; closes it on failure.
     void prepareOrLeave(const QString& path, bool readAhead);
+    void verifyKeepingRows(const QString& path);
     void useRollbackJournal();
     // After the outermost COMMIT.
     void committed() noexcept;
@@ -69,6 +82,9 @@ private:
     int m_busyTimeout = 2000;
     bool m_walHeldElsewhere = false;
     bool m_readOnly = false;
+    bool m_keepRows = false;
+    std::unique_ptr<RowStore> m_rowsReadAtOpen;
+    qint64 m_versionAtOpen = 0;
 };
 
 template <class Body> void TConnection::transaction(Body body) {

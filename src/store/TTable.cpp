@@ -3,6 +3,7 @@
 #include "store/PlansRows.h"
 #include "store/Record.h"
 #include "store/RowOrder.h"
+#include "store/RowStore.h"
 #include "store/StoredValues.h"
 #include "store/TConnection.h"
 #include "toolkit/Error.h"
@@ -19,8 +20,8 @@ namespace {
 // than that and sorting everything again is cheaper.
 constexpr size_t fewRows = 64;
 
-bool awaitsReminder(const Record& row) {
-    return row.reminder != NoStamp && row.completed <= 0;
+bool awaitsReminder(const RowStore& rows, int row) {
+    return rows.reminder(row) != NoStamp && rows.completed(row) <= 0;
 }
 
 [[noreturn]] void noSuchField(const QString& name) {
@@ -69,7 +70,7 @@ struct TTable::Impl {
 
     TConnection* connection;
     bool active = false;
-    std::vector<Record> rows;
+    RowStore rows;
     std::vector<int> order; // the live rows, in the current order
     int position = -1;      // of the current record in order; -1: none
     State state = Browse;
@@ -86,11 +87,6 @@ struct TTable::Impl {
     LocalTimes times;
 
     int currentRow() const { return position >= 0 ? order[size_t(position)] : -1; }
-    const Record* current() const {
-        if (state != Browse)
-            return &pending;
-        return position >= 0 ? &rows[size_t(currentRow())] : nullptr;
-    }
     int positionOf(int row) const {
         const auto found = std::find(order.begin(), order.end(), row);
         return found == order.end() ? -1 : int(found - order.begin());
@@ -100,6 +96,7 @@ struct TTable::Impl {
     }
 
     void readRows();
+    void orderAll();
     void sortAll();
     std::vector<int> misplaced() const;
     void reread();
@@ -108,13 +105,24 @@ struct TTable::Impl {
     bool rereadIfChanged();
 };
 
+// The rows the connection read while it checked the file at its open, or else read now.
 void TTable::Impl::readRows() {
-    dataVersion = connection->dataVersion();
-    rows = PlansRows::readAll(*connection);
+    qint64 version = 0;
+    if (std::unique_ptr<RowStore> read = connection->takeRowsReadAtOpen(&version)) {
+        rows = std::move(*read);
+        dataVersion = version;
+    } else {
+        dataVersion = connection->dataVersion();
+        rows = RowStore();
+        PlansRows::readAll(*connection, rows);
+    }
+    orderAll();
+}
+
+void TTable::Impl::orderAll() {
     times.clear();
-    order.resize(rows.size());
+    order.resize(size_t(rows.size()));
     std::iota(order.begin(), order.end(), 0);
-    rowOrder.prepare(rows);
     sortAll();
 }
 
@@ -145,18 +153,18 @@ std::vector<int> TTable::Impl::misplaced() const {
                                            positions[size_t(k)] == at && out[size_t(k)] != 0;
              k += step)
             at += step;
-        return at >= 0 && at < int(order.size()) ? &rows[size_t(order[size_t(at)])] : nullptr;
+        return at >= 0 && at < int(order.size()) ? order[size_t(at)] : -1;
     };
     for (bool moved = true; moved;) {
         moved = false;
         for (size_t i = 0; i < positions.size(); ++i) {
             if (out[i] != 0)
                 continue;
-            const Record& row = rows[size_t(order[size_t(positions[i])])];
-            const Record* before = neighbour(i, -1);
-            const Record* after = neighbour(i, 1);
-            out[i] =
-                (before && rowOrder.less(row, *before)) || (after && rowOrder.less(*after, row));
+            const int row = order[size_t(positions[i])];
+            const int before = neighbour(i, -1);
+            const int after = neighbour(i, 1);
+            out[i] = (before >= 0 && rowOrder.less(rows, row, before)) ||
+                     (after >= 0 && rowOrder.less(rows, after, row));
             moved = moved || out[i] != 0;
         }
     }
@@ -170,15 +178,13 @@ std::vector<int> TTable::Impl::misplaced() const {
 // connection removed it, the position.
 void TTable::Impl::reread() {
     const int oldPosition = position;
-    const qint64 id = position >= 0 ? rows[size_t(currentRow())].id : 0;
+    const qint64 id = position >= 0 ? rows.id(currentRow()) : 0;
     position = -1;
-    readRows();
-    const auto found = std::lower_bound(rows.begin(), rows.end(), id,
-                                        [](const Record& row, qint64 key) { return row.id < key; });
-    if (found != rows.end() && found->id == id)
-        position = positionOf(int(found - rows.begin()));
-    else
-        position = clamped(oldPosition);
+    dataVersion = connection->dataVersion();
+    PlansRows::readAgain(*connection, rows);
+    orderAll();
+    const int row = rows.find(id);
+    position = row >= 0 ? positionOf(row) : clamped(oldPosition);
 }
 
 bool TTable::Impl::rereadIfChanged() {
@@ -219,7 +225,9 @@ void TField::Clear() {
 
 TTable::TTable(TConnection* connection, QObject* parent)
     : QObject(parent)
-    , d(std::make_unique<Impl>(connection)) {}
+    , d(std::make_unique<Impl>(connection)) {
+    connection->keepRowsReadAtOpen();
+}
 
 TTable::~TTable() = default;
 
@@ -261,7 +269,7 @@ void TTable::Edit() {
         Insert();
         return;
     }
-    d->pending = *d->current();
+    d->pending = d->rows.record(d->currentRow());
     d->changed = 0;
     d->state = EditState;
     emit stateChanged();
@@ -306,7 +314,7 @@ bool TTable::removeCurrent(bool refuseChanged) {
     if (d->order.empty())
         throw TarvikError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     const int row = d->currentRow();
-    if (PlansRows::remove(*d->connection, d->rows[size_t(row)]) == PlansRows::Changed) {
+    if (PlansRows::remove(*d->connection, d->rows.record(row)) == PlansRows::Changed) {
         if (refuseChanged)
             refuse(PlansRows::Changed, Removing);
         return false;
@@ -315,7 +323,7 @@ bool TTable::removeCurrent(bool refuseChanged) {
     leaveEditing();
     const int at = d->position;
     changeRows(RowRemoved, at, [this, row, at] {
-        d->rows[size_t(row)] = Record();
+        d->rows.remove(row);
         d->order.erase(d->order.begin() + at);
         d->position = d->clamped(at);
     });
@@ -356,9 +364,7 @@ void TTable::placeUnplaced() {
             d->position = d->clamped(d->position);
         });
     }
-    const auto less = [this](int a, int b) {
-        return d->rowOrder.less(d->rows[size_t(a)], d->rows[size_t(b)]);
-    };
+    const auto less = [this](int a, int b) { return d->rowOrder.less(d->rows, a, b); };
     std::sort(moving.begin(), moving.end(), less);
     for (int row : moving) {
         const auto at = std::upper_bound(d->order.begin(), d->order.end(), row, less);
@@ -455,7 +461,7 @@ QString TTable::IndexFieldNames() const {
 void TTable::setIndexFieldNames(const QString& names) {
     if (names == d->indexFieldNames)
         return;
-    RowOrder order = d->rowOrder.withFields(parseIndexFields(names));
+    RowOrder order(parseIndexFields(names));
     if (d->active)
         finishPending();
     d->indexFieldNames = names;
@@ -467,12 +473,19 @@ void TTable::setIndexFieldNames(const QString& names) {
     emit currentChanged();
 }
 
+void TTable::rankTitles() {
+    std::vector<int> live = d->order;
+    if (!d->rowOrder.ranksAll(live, d->rows))
+        d->rowOrder.rankTitles(live, d->rows);
+}
+
 // Deleted rows are left as empty records, which await nothing.
 QDateTime TTable::earliestReminder() const {
     Stamp earliest = NoStamp;
-    for (const Record& row : d->rows)
-        if (awaitsReminder(row) && (earliest == NoStamp || row.reminder < earliest))
-            earliest = row.reminder;
+    for (int row = 0; row < d->rows.size(); ++row)
+        if (awaitsReminder(d->rows, row) &&
+            (earliest == NoStamp || d->rows.reminder(row) < earliest))
+            earliest = d->rows.reminder(row);
     return d->times.dateTime(earliest);
 }
 
@@ -480,17 +493,17 @@ int TTable::nextDue(int from, int last, const QDateTime& now) const {
     const Stamp moment = Stamps::fromDateTime(now);
     const int end = std::min(last, RecordCount());
     for (int position = std::max(from, 1); position <= end; ++position) {
-        const Record& row = d->rows[size_t(d->order[size_t(position - 1)])];
-        if (awaitsReminder(row) && row.reminder <= moment)
+        const int row = d->order[size_t(position - 1)];
+        if (awaitsReminder(d->rows, row) && d->rows.reminder(row) <= moment)
             return position;
     }
     return -1;
 }
 
-int TTable::findTitle(int start, const std::function<bool(QStringView)>& matches) const {
+int TTable::findTitle(int start, const std::function<bool(QByteArrayView)>& matches) const {
     const int count = RecordCount();
-    const auto titleAt = [this](int position) -> const QString& {
-        return d->rows[size_t(d->order[size_t(position - 1)])].plan;
+    const auto titleAt = [this](int position) {
+        return d->rows.plan(d->order[size_t(position - 1)]);
     };
     // A next match close by is found in the grid's order without reading the rest.
     const int nearby = count / 64;
@@ -499,11 +512,11 @@ int TTable::findTitle(int start, const std::function<bool(QStringView)>& matches
             return position;
         position = position == count ? 1 : position + 1;
     }
-    std::vector<char> matching(d->rows.size(), 0);
+    std::vector<char> matching(size_t(d->rows.size()), 0);
     bool any = false;
-    for (size_t row = 0; row < d->rows.size(); ++row) {
-        matching[row] = matches(d->rows[row].plan);
-        any = any || matching[row];
+    for (int row = 0; row < d->rows.size(); ++row) {
+        matching[size_t(row)] = matches(d->rows.plan(row));
+        any = any || matching[size_t(row)];
     }
     if (!any)
         return 0;
@@ -521,7 +534,7 @@ int TTable::findTitle(int start, const std::function<bool(QStringView)>& matches
 QVariant TTable::valueAt(int row, int field) const {
     if (row < 0 || row >= RecordCount() || field < 0 || field >= FieldCount)
         return QVariant();
-    return d->rows[size_t(d->order[size_t(row)])].value(field, d->times);
+    return d->rows.value(d->order[size_t(row)], field, d->times);
 }
 
 int TTable::insertRow() const {
@@ -529,8 +542,9 @@ int TTable::insertRow() const {
 }
 
 QVariant TTable::fieldValue(int field) const {
-    const Record* record = d->current();
-    return record ? record->value(field, d->times) : QVariant();
+    if (d->state != Browse)
+        return d->pending.value(field, d->times);
+    return d->position >= 0 ? d->rows.value(d->currentRow(), field, d->times) : QVariant();
 }
 
 void TTable::setFieldValue(int field, const QVariant& value) {
@@ -563,8 +577,8 @@ void TTable::writePending() {
 void TTable::storeInsert() {
     Record stored = d->pending;
     stored.id = PlansRows::insert(*d->connection, d->pending);
-    d->rows.push_back(std::move(stored));
-    const int row = int(d->rows.size()) - 1;
+    d->rows.append(stored);
+    const int row = d->rows.size() - 1;
     const int at = std::max(d->position, 0);
     d->order.insert(d->order.begin() + at, row);
     d->unplaced.push_back(row);
@@ -578,13 +592,12 @@ void TTable::storeInsert() {
 void TTable::storeEdit() {
     const int row = d->currentRow();
     if (d->changed != 0) {
-        Record& stored = d->rows[size_t(row)];
         const PlansRows::Outcome outcome =
-            PlansRows::update(*d->connection, stored, d->pending, d->changed);
+            PlansRows::update(*d->connection, d->rows.record(row), d->pending, d->changed);
         if (outcome != PlansRows::Written)
             refuse(outcome, Editing);
         d->pending.stored = StoredValues::afterWrite(d->pending.stored, d->changed);
-        stored = d->pending;
+        d->rows.assign(row, d->pending, d->changed);
         d->unplaced.push_back(row); // a row whose order holds stays where it is
         emit rowsChanged(RowValues, d->position);
     }
@@ -597,7 +610,7 @@ void TTable::storeEdit() {
 // Nothing was written. The rows are read again, so that what the grid and the commands
 // see is what the file holds, and the user is told what happened and what to do.
 void TTable::refuse(PlansRows::Outcome outcome, Attempt attempt) {
-    const QString title = d->rows[size_t(d->currentRow())].plan;
+    const QString title = QString::fromUtf8(d->rows.plan(d->currentRow()));
     leaveEditing();
     d->reread();
     emit rowsChanged(AllRows, -1);

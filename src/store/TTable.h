@@ -73,8 +73,14 @@ public:
     explicit TTable(TConnection* connection, QObject* parent = nullptr);
     ~TTable() override;
 
-    // Reads every row through the open connection; current record: the first (or none).
+    // Reads every row through the open connection (the rows its open read while it checked
+    // the file, when it kept them); current record: the first (or none). Open and
+    // rankTitles may run on another thread than the rest, one at a time: start-up runs them
+    // while the splash stands.
     void Open();
+    // Puts the titles in order once, so that the first sort by title compares ranks; see
+    // RowOrder. The current order stays.
+    void rankTitles();
     State state() const;
 
     void Insert();
@@ -130,7 +136,8 @@ public:
     // positions, the titles are read in the order memory holds them, so that a sorted
     // table, whose titles lie scattered in memory in the grid's order, is searched about as
     // fast as one in stored order.
-    int findTitle(int start, const std::function<bool(QStringView)>& matches) const;
+    // The titles are given as the table keeps them, in UTF-8 (a null view for none).
+    int findTitle(int start, const std::function<bool(QByteArrayView)>& matches) const;
 
     // For views: the stored value at 0-based position row of the current order, without
     // moving the cursor. A null QVariant for an empty field. Date-times as QDateTime,

@@ -10,9 +10,25 @@ DatePicker::DatePicker(QWidget* parent)
     setLocale(UserLocale::get());
     setDisplayFormat(UserLocale::shortDateFormat());
     setCalendarPopup(true);
+}
+
+void DatePicker::prepareCalendar() {
+    if (m_calendarPrepared)
+        return;
+    m_calendarPrepared = true;
     // The calendar's month and day names are the widgets' own texts: Russian.
     calendarWidget()->setLocale(QLocale());
     nameCalendar();
+}
+
+void DatePicker::mousePressEvent(QMouseEvent* event) {
+    prepareCalendar();
+    QDateEdit::mousePressEvent(event);
+}
+
+void DatePicker::keyPressEvent(QKeyEvent* event) {
+    prepareCalendar();
+    QDateEdit::keyPressEvent(event);
 }
 
 // The drop-down calendar's parts that take the keyboard or a click, named for a screen

@@ -13,7 +13,15 @@ public:
 
 protected:
     bool focusNextPrevChild(bool next) override;
+    // The drop-down calendar opens on a click or a key (F4, Alt+Down).
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Makes the drop-down calendar, once, as it first opens: a window holding pickers
+    // comes up sooner without calendars nobody has opened yet.
+    void prepareCalendar();
     void nameCalendar();
+
+    bool m_calendarPrepared = false;
 };
