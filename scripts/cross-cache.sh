@@ -12,7 +12,7 @@ cross_toolchain="$cross_root/cmake/mingw-w64.cmake"
 cross_jobs="$(nproc)"
 cross_packages=(g++-mingw-w64-x86-64-posix wine wine64 nsis ninja-build cmake pkg-config dpkg-dev
                 xz-utils zip perl autoconf automake libtool gettext flex bison qt6-base-dev
-                qt6-base-dev-tools qt6-translations-l10n fonts-dejavu-core xvfb xauth openbox)
+                qt6-base-dev-tools qt6-translations-l10n fonts-dejavu-core xvfb xauth openbox x11-utils)
 
 # Qt: qtbase only, static, with the installed Debian Qt (same version) as its host tools.
 # Qt's own libjpeg stays out: ours is linked for the photo, and two would clash.

@@ -184,6 +184,25 @@ QStringList entriesOf(const QString& folder) {
     return names;
 }
 
+bool nameAllowed(const QString& name) {
+#ifdef Q_OS_WIN
+    for (const QChar forbidden : QStringLiteral("\"<>:|?*"))
+        if (name.contains(forbidden))
+            return false;
+    return true;
+#else
+    return !name.contains('/');
+#endif
+}
+
+QStringList cyrillicAndLatin(const QStringList& cyrillic, const QStringList& latin) {
+#ifdef Q_OS_WIN
+    return latin + cyrillic;
+#else
+    return cyrillic + latin;
+#endif
+}
+
 FixedClock::FixedClock(const QDateTime& moment) {
     Clock::setFixed(moment);
 }

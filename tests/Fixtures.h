@@ -97,6 +97,27 @@ void openToEveryone(const QString& path);
 inline const char* const NoOrdinaryUser =
     "another user's file permissions cannot be taken on this platform";
 
+#ifdef Q_OS_WIN
+inline constexpr bool OnWindows = true;
+#else
+inline constexpr bool OnWindows = false;
+#endif
+// Windows keeps no permission bits for a folder: its read-only attribute keeps nobody from
+// writing in it, so a test that locks a folder skips there with NoFolderLock.
+inline constexpr bool FoldersLock = !OnWindows;
+inline const char* const NoFolderLock = "a folder cannot be made unwritable on Windows";
+// The settings are a file only off Windows; the registry, where Windows keeps them, cannot
+// be damaged or locked by a test under Wine.
+inline constexpr bool SettingsFile = !OnWindows;
+inline const char* const NoSettingsFile = "the settings are the registry's on Windows, no file";
+
+// Whether a file may have this name: Windows forbids the characters "<>:|?* in one.
+bool nameAllowed(const QString& name);
+
+// Titles in two scripts in the Russian order: ICU's puts Cyrillic letters first, Windows's
+// own collation Latin ones.
+QStringList cyrillicAndLatin(const QStringList& cyrillic, const QStringList& latin);
+
 // The things a POSIX folder may hold that are no file: a FIFO, a symbolic link to a device.
 // False where the platform has none (Windows), and the test skips with NoSpecialFiles.
 bool makeFifo(const QString& path);
@@ -111,6 +132,12 @@ void unmountSmallDisk(const QString& folder);
 // the Run value), which no temporary folder holds; elsewhere nothing, the INI store being
 // the temporary folder's own.
 void clearPlatformSettings();
+
+// The log-on start entry as it is kept, unread by the program: the Exec line's command of
+// the XDG autostart file, or the Run key's value on Windows; empty when there is none.
+QString autostartEntry();
+// Puts an entry there by hand, as the user or another program may, with this command.
+void writeAutostartEntry(const QString& command);
 
 // The bytes of a file, or of every file below a folder with their names, to compare a
 // file or folder before and after something that must leave it alone.

@@ -1,6 +1,8 @@
 #include "Fixtures.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <stdexcept>
 #include <sys/fsuid.h>
@@ -50,3 +52,28 @@ void unmountSmallDisk(const QString& folder) {
 }
 
 void clearPlatformSettings() {}
+
+namespace {
+
+QString autostartFile() {
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart/Tarvik.desktop");
+}
+
+} // namespace
+
+QString autostartEntry() {
+    QFile entry(autostartFile());
+    if (!entry.open(QIODevice::ReadOnly))
+        return {};
+    for (const QString& line : QString::fromUtf8(entry.readAll()).split('\n'))
+        if (line.startsWith(QStringLiteral("Exec=")))
+            return line.mid(5);
+    return {};
+}
+
+void writeAutostartEntry(const QString& command) {
+    QDir().mkpath(QFileInfo(autostartFile()).path());
+    QFile entry(autostartFile());
+    if (entry.open(QIODevice::WriteOnly))
+        entry.write("[Desktop Entry]\nType=Application\nExec=" + command.toUtf8() + "\n");
+}

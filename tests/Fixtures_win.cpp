@@ -26,11 +26,26 @@ bool mountSmallDisk(const QString&, int) {
 
 void unmountSmallDisk(const QString&) {}
 
+namespace {
+
+QSettings runKey() {
+    return QSettings(
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
+        QSettings::NativeFormat);
+}
+
+} // namespace
+
 void clearPlatformSettings() {
     QSettings(QStringLiteral("HKEY_CURRENT_USER\\Software"), QSettings::NativeFormat)
         .remove(QStringLiteral("Tarvik"));
-    QSettings(
-        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
-        QSettings::NativeFormat)
-        .remove(QStringLiteral("Tarvik"));
+    runKey().remove(QStringLiteral("Tarvik"));
+}
+
+QString autostartEntry() {
+    return runKey().value(QStringLiteral("Tarvik")).toString();
+}
+
+void writeAutostartEntry(const QString& command) {
+    runKey().setValue(QStringLiteral("Tarvik"), command);
 }

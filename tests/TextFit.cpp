@@ -83,11 +83,11 @@ void checkGroupBox(const QGroupBox* box, QStringList& misfits) {
 }
 
 void checkHeader(const QHeaderView* header, QStringList& misfits) {
-    const QFontMetrics metrics(header->font());
     for (int section = 0; section < header->count(); ++section) {
         const QString title =
             header->model()->headerData(section, header->orientation()).toString();
-        const int needed = metrics.horizontalAdvance(title) + 4;
+        // The style's own need: the title and the margins it draws it within.
+        const int needed = header->sectionSizeHint(section);
         if (needed > header->sectionSize(section))
             misfits << misfit(header, title, needed, header->sectionSize(section));
     }

@@ -8,6 +8,7 @@
 #include "toolkit/MaskEdit.h"
 #include "toolkit/MessageBox.h"
 #include "toolkit/UpDown.h"
+#include "toolkit/UserLocale.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -484,6 +485,7 @@ void TestEditor::tabWalksTheChainOneStopPerPicker() {
 
 // The keys a new user presses: a title, Tab, Tab, a description with a line break, and OK.
 void TestEditor::titleTabTabLandsInTheDescription() {
+    UserLocale::set(QLocale(QLocale::Russian, QLocale::Russia)); // the day comes first
     open({});
     QDate shown;
     adding([&] {

@@ -245,8 +245,11 @@ private slots:
     }
 
     void folderWithCyrillicQuotesAndSemicolons() {
-        const QString folder =
-            program->folder() + QStringLiteral("Мои 'планы'; \"дом\"") + QDir::separator();
+        // Windows allows no double quote in a name.
+        const QString name = nameAllowed(QStringLiteral("\""))
+                                 ? QStringLiteral("Мои 'планы'; \"дом\"")
+                                 : QStringLiteral("Мои 'планы'; «дом»");
+        const QString folder = program->folder() + name + QDir::separator();
         QVERIFY(QDir().mkpath(folder));
         Schema::createDatabase(folder + QStringLiteral("Plans.mdb"));
         writeValue("Path", folder);
@@ -259,14 +262,15 @@ private slots:
 
     void connectionStringIsBuiltPieceByPiece() {
         const QString text = Startup::connectionString(QStringLiteral("/opt/Tarvik/"));
-        QVERIFY(text.startsWith(QStringLiteral(
-            "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=\"/opt/Tarvik//Plans.mdb\";"
-            "Mode=Share Deny None;Extended Properties=\"\";")));
+        const QString file = QStringLiteral("/opt/Tarvik/") + QDir::separator() + "Plans.mdb";
+        QVERIFY(text.startsWith(
+            QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=\"") + file +
+            QStringLiteral("\";Mode=Share Deny None;Extended Properties=\"\";")));
         QVERIFY(text.endsWith(QStringLiteral(";Jet OLEDB:SFP=False")));
         QVERIFY(!text.contains(QStringLiteral("; ")));
         TConnection connection;
         connection.setConnectionString(text);
-        QCOMPARE(connection.dataSource(), QStringLiteral("/opt/Tarvik//Plans.mdb"));
+        QCOMPARE(connection.dataSource(), file);
     }
 
     // Any name a folder may have opens the Plans.mdb in that folder, not one beside it
@@ -283,6 +287,8 @@ private slots:
 
     void everyFolderNameOpensItsOwnFile() {
         QFETCH(QString, name);
+        if (!nameAllowed(name))
+            QSKIP("Windows allows none of \"<>:|?* in a name");
         const QString folder = program->folder() + name + QDir::separator();
         QVERIFY(QDir().mkpath(folder));
         Schema::createDatabase(folder + QStringLiteral("Plans.mdb"));
@@ -369,6 +375,8 @@ private slots:
         QFETCH(Shape, shape);
         QFETCH(QByteArray, content);
         QFETCH(Outcome, outcome);
+        if (!SettingsFile)
+            QSKIP(NoSettingsFile);
         program->insert({{QStringLiteral("своя"), at(2026, 1, 1)}});
         const bool sound = content == soundStore;
         if (sound)
@@ -423,7 +431,7 @@ private slots:
         writeValue("Index", "Plan");
         start();
         QCOMPARE(DataModule_Main->Table_Main.IndexFieldNames(), QStringLiteral("Plan"));
-        QCOMPARE(titles(), QStringList({"альфа", "Бета", "Alpha"}));
+        QCOMPARE(titles(), cyrillicAndLatin({"альфа", "Бета"}, {"Alpha"}));
     }
 
     void damagedIndexOpensInStoredOrder() {

@@ -76,13 +76,9 @@ void TaskGrid::setSelectedColumn(int column) {
 
 void TaskGrid::sizeColumns() {
     const int zero = QFontMetrics(font()).horizontalAdvance('0');
-    const QFontMetrics titleMetrics(horizontalHeader()->font());
-    for (int column = 0; column < int(displayWidths.size()); ++column) {
-        const QString title =
-            m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    for (int column = 0; column < int(displayWidths.size()); ++column)
         setColumnWidth(column, std::max(displayWidths[size_t(column)] * zero + 4,
-                                        titleMetrics.horizontalAdvance(title) + 4));
-    }
+                                        horizontalHeader()->sectionSizeHint(column)));
 }
 
 // The grid's current cell shows the table's current record in the selected column. The

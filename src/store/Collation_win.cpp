@@ -1,6 +1,7 @@
 #include "store/Collation.h"
 
 #include <algorithm>
+#include <string>
 #include <windows.h>
 
 namespace {
@@ -45,10 +46,15 @@ void Collation::appendKey(QStringView text, std::string& key) const {
     key.resize(start + size_t(std::max(length, 1) - 1)); // without the closing zero
 }
 
+// From the sort keys, not CompareStringEx: the two need not agree everywhere (under Wine they
+// do not), and a task placed among sorted ones by a comparison must stand where a fresh
+// sort by the keys puts it.
 int Collation::compare(QStringView a, QStringView b) const {
     if (!m_system)
         return compareFolded(a, b);
-    return CompareStringEx(m_system->locale.c_str(), Flags, wide(a), int(a.size()), wide(b),
-                           int(b.size()), nullptr, nullptr, 0) -
-           CSTR_EQUAL;
+    std::string first;
+    std::string second;
+    appendKey(a, first);
+    appendKey(b, second);
+    return first.compare(second);
 }

@@ -136,6 +136,14 @@ void KeyboardHeader::initStyleOptionForIndex(QStyleOptionHeader* option, int log
     option->sortIndicator = QStyleOptionHeader::None;
 }
 
+// The title's room with the style's margins (the Windows style's are the widest), and none
+// for the arrow.
+QSize KeyboardHeader::sectionSizeFromContents(int logicalIndex) const {
+    QStyleOptionHeader option;
+    initStyleOptionForIndex(&option, logicalIndex);
+    return style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), this);
+}
+
 // A triangle in the title's colour, centred in the strip between the section's top and the
 // top of the title's capitals: as high as the strip allows, at most 4 pixels, and none where
 // the strip is too low for 3. It points down for the ascending order, as the style's does.

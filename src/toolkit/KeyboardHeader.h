@@ -25,6 +25,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
     void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override;
+    QSize sectionSizeFromContents(int logicalIndex) const override;
 
 private:
     static bool isOwnKey(const QKeyEvent* event);

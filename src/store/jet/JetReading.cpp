@@ -75,8 +75,8 @@ QByteArray runHelper(const QString& path) {
     helper.setProcessEnvironment(environment);
     helper.setStandardInputFile(QProcess::nullDevice());
     helper.setStandardErrorFile(QProcess::nullDevice()); // libmdb's warnings
-    helper.start(QCoreApplication::applicationFilePath(), QStringList());
     const JetReadingPlatform::Confinement confinement(helper, limits);
+    helper.start(QCoreApplication::applicationFilePath(), QStringList());
     if (!helper.waitForFinished(limits.milliseconds)) {
         if (helper.error() == QProcess::FailedToStart)
             throw TarvikError(QStringLiteral("Задачи из базы данных Access (Jet) \"%1\" перенести "

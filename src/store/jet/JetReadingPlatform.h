@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 class QProcess;
 
 // What the reading helper needs of its platform. One source file per platform.
@@ -18,17 +20,20 @@ struct Limits {
 // processor time (on Windows the parent's job caps its memory).
 void confineSelf(const Limits& limits);
 
-// Held by the parent while the helper runs. Windows: a job that caps the helper's memory and
-// ends it with the parent. POSIX: nothing.
+// Made by the parent before it starts the helper, and held while the helper runs. Windows: a
+// job that caps the helper's memory and ends it with the parent, the helper in it from its
+// creation on (a parent ended while it creates the helper would otherwise leave the helper
+// suspended for good). POSIX: nothing.
 class Confinement final {
 public:
-    Confinement(const QProcess& helper, const Limits& limits);
+    Confinement(QProcess& helper, const Limits& limits);
     ~Confinement();
     Confinement(const Confinement&) = delete;
     Confinement& operator=(const Confinement&) = delete;
 
 private:
-    void* m_job = nullptr;
+    struct Job;
+    std::unique_ptr<Job> m_job;
 };
 
 // Writes all of data to the standard output, unchanged (no text-mode line endings).

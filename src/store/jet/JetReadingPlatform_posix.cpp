@@ -28,7 +28,9 @@ void confineSelf(const Limits& limits) {
         _exit(1);
 }
 
-Confinement::Confinement(const QProcess&, const Limits&) {}
+struct Confinement::Job {};
+
+Confinement::Confinement(QProcess&, const Limits&) {}
 
 Confinement::~Confinement() = default;
 

@@ -3,9 +3,12 @@
 #include <QDir>
 #include <QProcess>
 
+#include <vector>
+// tlhelp32.h needs windows.h before it.
+// clang-format off
 #include <windows.h>
-
 #include <tlhelp32.h>
+// clang-format on
 
 namespace JetReadingPlatform {
 
@@ -30,8 +33,8 @@ VOID CALLBACK parentEnded(PVOID, BOOLEAN) {
 
 } // namespace
 
-// The helper ends with its parent: a killed parent leaves the helper's output pipe without a
-// reader, and the helper would wait on it for good. The parent's job caps the memory.
+// The helper ends with its parent even where the job could not be made: a killed parent
+// leaves the helper's output pipe without a reader, and the helper would wait on it for good.
 void confineSelf(const Limits&) {
     HANDLE parent = OpenProcess(SYNCHRONIZE, FALSE, parentId());
     HANDLE wait = nullptr;
@@ -40,28 +43,58 @@ void confineSelf(const Limits&) {
         ExitProcess(1);
 }
 
-Confinement::Confinement(const QProcess& helper, const Limits& limits)
-    : m_job(CreateJobObjectW(nullptr, nullptr)) {
-    if (!m_job)
-        return;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION job{};
-    job.BasicLimitInformation.LimitFlags =
-        JOB_OBJECT_LIMIT_PROCESS_MEMORY | JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    job.ProcessMemoryLimit = SIZE_T(limits.memoryBytes);
-    HANDLE process =
-        OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, DWORD(helper.processId()));
-    if (process) {
-        if (SetInformationJobObject(m_job, JobObjectExtendedLimitInformation, &job, sizeof job))
-            AssignProcessToJobObject(m_job, process);
-        CloseHandle(process);
+struct Confinement::Job {
+    HANDLE handle = nullptr;
+    std::vector<char> attributes; // a PROC_THREAD_ATTRIBUTE_LIST naming the job
+    STARTUPINFOEXW startup{};
+
+    ~Job() {
+        if (startup.lpAttributeList)
+            DeleteProcThreadAttributeList(startup.lpAttributeList);
+        if (handle)
+            CloseHandle(handle); // ends a helper still in it
     }
+
+    bool limit(const Limits& limits) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION job{};
+        job.BasicLimitInformation.LimitFlags =
+            JOB_OBJECT_LIMIT_PROCESS_MEMORY | JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        job.ProcessMemoryLimit = SIZE_T(limits.memoryBytes);
+        return SetInformationJobObject(handle, JobObjectExtendedLimitInformation, &job, sizeof job);
+    }
+
+    bool nameInAttributes() {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        attributes.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
+        if (!InitializeProcThreadAttributeList(list, 1, 0, &size))
+            return false;
+        startup.lpAttributeList = list;
+        return UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_JOB_LIST, &handle,
+                                         sizeof handle, nullptr, nullptr);
+    }
+
+    // QProcess's start-up information, extended by the job.
+    void extend(QProcess::CreateProcessArguments* arguments) {
+        startup.StartupInfo = *arguments->startupInfo;
+        startup.StartupInfo.cb = sizeof startup;
+        arguments->startupInfo = &startup.StartupInfo;
+        arguments->flags |= EXTENDED_STARTUPINFO_PRESENT;
+    }
+};
+
+Confinement::Confinement(QProcess& helper, const Limits& limits) {
+    auto job = std::make_unique<Job>();
+    job->handle = CreateJobObjectW(nullptr, nullptr);
+    if (!job->handle || !job->limit(limits) || !job->nameInAttributes())
+        return;
+    helper.setCreateProcessArgumentsModifier(
+        [job = job.get()](QProcess::CreateProcessArguments* arguments) { job->extend(arguments); });
+    m_job = std::move(job);
 }
 
-// Closing the job ends a helper still in it.
-Confinement::~Confinement() {
-    if (m_job)
-        CloseHandle(m_job);
-}
+Confinement::~Confinement() = default;
 
 // fopen() takes the system's code page, which may lack letters of the file's folders (a
 // Cyrillic folder on an English Windows): the short name the file system keeps has none.
